@@ -1,0 +1,65 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/table.h"
+
+namespace engine {
+
+// The catalog of table files a process works on. Paths are given as the
+// statements write them: "\" or "/" as separator, the file name matched
+// without regard to letter case in its folder ("TP.dbf" opens TP.DBF).
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // The process-wide catalog that the program's datasets use by default.
+    static Database& global();
+
+    // The table, read from disk the first time and again whenever the file
+    // changed since (size, time or identity). Throws TableError naming the path
+    // when the file is missing, damaged, or held exclusively by another program.
+    std::shared_ptr<Table> table(std::string_view path);
+    bool exists(std::string_view path) const;
+    // The path on disk a statement path names (the existing file when one
+    // matches without regard to case, else the path with platform separators).
+    std::string resolve(std::string_view path) const;
+
+    // A new empty table: version byte 0x03, code page byte 0xC8 (1250), an end
+    // of file byte. Throws TableError if a file of that name exists.
+    void createTable(std::string_view path, const std::vector<FieldDef>& fields);
+    // Adds fields after the existing ones and drops fields, keeping every
+    // record: a complete new file is written beside the old one and renamed
+    // over it, so the old table or the new one is whole at every moment.
+    void alterTable(std::string_view path, const std::vector<FieldDef>& add, const std::vector<std::string>& drop);
+    // Removes the records marked deleted, the same way (new file, atomic rename).
+    void packTable(std::string_view path);
+
+    // Exclusive use of a table: an operating-system lock that other processes
+    // respect, held until the handle is destroyed. Throws TableError when
+    // another program has the file open for use.
+    class ExclusiveLock {
+    public:
+        virtual ~ExclusiveLock() = default;
+    };
+    std::unique_ptr<ExclusiveLock> lockExclusive(std::string_view path);
+
+    // Where temporary files go; accepted and remembered, nothing is required
+    // to be put there.
+    void setTempDir(std::string dir) { tempDir_ = std::move(dir); }
+    const std::string& tempDir() const { return tempDir_; }
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    std::string tempDir_;
+};
+
+}  // namespace engine

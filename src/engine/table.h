@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/column_store.h"
+
+namespace engine {
+
+// One dBase table file, decoded into memory and kept there between
+// statements. The in-memory rows always equal the file: every write goes to the
+// file first (through the Writer) and then to the rows; a file changed by
+// another program is noticed by Database::table() and read again.
+class Table {
+public:
+    virtual ~Table() = default;
+
+    // The file on disk (real name, platform separators).
+    virtual const std::string& path() const = 0;
+    virtual const std::vector<FieldDef>& fields() const = 0;
+    // Case-insensitive; -1 when absent.
+    virtual int findField(std::string_view name) const = 0;
+
+    // Physical records, those marked deleted included (until a pack).
+    virtual size_t recordCount() const = 0;
+    virtual bool isDeleted(size_t record) const = 0;
+    // The decoded records; record r is row r.
+    virtual std::shared_ptr<const ColumnStore> rows() const = 0;
+
+    // The live records whose field equals key under the rules of `=` (texts
+    // exact without trailing blanks, numbers and dates by value, NULL matches
+    // nothing), in record order. A hash index is built on the first lookup of a
+    // field and kept current by the Writer, so a loop of point statements does
+    // not scan the table each time.
+    virtual const std::vector<uint32_t>& lookup(int field, const Value& key) = 0;
+
+    // The value as the field will store it: a text for a number or date field
+    // is read as one ("12.5", "01.01.1900"), a number is rounded half away from
+    // zero to the field's decimals, Romanian comma-below letters become the
+    // cedilla letters. Throws ValueError naming the field when the value
+    // cannot be stored: a text longer than the field or with a character the
+    // table's code page lacks, a number whose whole part does not fit, an
+    // impossible date.
+    virtual Value coerce(int field, const Value& value) const = 0;
+
+    // All the writes of one statement go through one Writer. It holds the
+    // operating system's write lock on the file from creation to destruction.
+    // Values must come from coerce(). Each call writes the file before the
+    // in-memory rows, an appended record before the record count of the header.
+    class Writer {
+    public:
+        virtual ~Writer() = default;
+        virtual uint32_t append(const std::vector<Value>& record) = 0;  // one value per field
+        virtual void update(uint32_t record, int field, const Value& value) = 0;
+        virtual void remove(uint32_t record) = 0;  // marks the record deleted
+        // Ends the statement's writes (file header updated, lock released).
+        virtual void commit() = 0;
+    };
+    virtual std::unique_ptr<Writer> beginWrite() = 0;
+};
+
+}  // namespace engine
