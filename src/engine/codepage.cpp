@@ -192,9 +192,7 @@ char32_t cedillaFor(char32_t cp) {
 
 // Keeps valid UTF-8 as it is and puts U+FFFD for each byte that does not
 // start a valid sequence, so that memory only ever holds UTF-8.
-std::string cleanUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
+void appendCleanUtf8(std::string& out, std::string_view bytes) {
     size_t pos = 0;
     while (pos < bytes.size()) {
         const size_t start = pos;
@@ -206,7 +204,6 @@ std::string cleanUtf8(std::string_view bytes) {
         else
             out.append(bytes.substr(start, pos - start));
     }
-    return out;
 }
 
 std::string upperAlnum(std::string_view s) {
@@ -223,21 +220,25 @@ bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0
 }  // namespace
 
 std::string decodeToUtf8(std::string_view bytes, CodePage page) {
-    if (page == CodePage::Utf8) return cleanUtf8(bytes);
-    const PageTables& t = tablesOf(page);
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
+    appendDecoded(out, bytes, page);
+    return out;
+}
+
+void appendDecoded(std::string& out, std::string_view bytes, CodePage page) {
+    if (page == CodePage::Utf8) return appendCleanUtf8(out, bytes);
+    const PageTables& t = tablesOf(page);
     for (char c : bytes) {
         const auto& u = t.utf8[static_cast<unsigned char>(c)];
         out.append(u.data(), size_t(u[3]));
     }
-    return out;
 }
 
 bool tryEncodeFromUtf8(std::string_view utf8, CodePage page, std::string& out, char32_t& bad) {
     out.clear();
     if (page == CodePage::Utf8) {
-        out = cleanUtf8(utf8);
+        appendCleanUtf8(out, utf8);
         return true;
     }
     const PageTables& t = tablesOf(page);
