@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 
 #include "platform/ini_file.h"
@@ -10,6 +12,18 @@
 #include "platform/temp_names.h"
 
 namespace data {
+
+void ResetQuery(engine::Query& query) {
+    query.close();
+    query.clear();
+    query.setFiltered(false);
+    query.setFilter(std::string());
+}
+
+void setStatement(engine::Query& query, const QStringList& lines) {
+    query.clear();
+    for (const QString& line : lines) query.add(line.toStdString());
+}
 
 const QString DataStore::kSettingsFileName = QStringLiteral("Terralog.ini");
 
@@ -55,6 +69,25 @@ void DataStore::WriteRegistryValue(const QString& name, const QString& value) co
 
 QString DataStore::UniqueTempName(const QString& prefix, const QString& extension) const {
     return platform::uniqueTempName(appDir_, prefix, extension);
+}
+
+}  // namespace data
+
+namespace data {
+
+void DataStore::FillDistinct(QComboBox* box, const QString& tablePath, const QString& field, const QString& condition) {
+    ResetQuery(sx_);
+    QStringList lines{QStringLiteral("SELECT DISTINCT ") + field,
+                      QStringLiteral("FROM \"") + tablePath + QLatin1Char('"')};
+    if (!condition.trimmed().isEmpty()) lines.append(QStringLiteral("WHERE ") + condition);
+    lines.append(QStringLiteral("ORDER BY ") + field);
+    setStatement(sx_, lines);
+    sx_.open();
+    const int column = sx_.fieldIndex(field.toStdString());
+    for (sx_.first(); !sx_.eof(); sx_.next())
+        box->addItem(column < 0 ? QString() : QString::fromStdString(sx_.field(column).asString()));
+    sx_.close();
+    box->setCurrentIndex(0);
 }
 
 }  // namespace data
