@@ -90,7 +90,8 @@ TEST(ColorButton, NeverTakesTheFocusNorAnswersTheKeyboard) {
     layout->addWidget(edit);
     layout->addWidget(button);
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     QSignalSpy clicks(button, &QAbstractButton::clicked);
 
     for (const auto key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
