@@ -4,6 +4,8 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
@@ -88,7 +90,8 @@ TEST(ColorButton, NeverTakesTheFocusNorAnswersTheKeyboard) {
     layout->addWidget(edit);
     layout->addWidget(button);
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     QSignalSpy clicks(button, &QAbstractButton::clicked);
 
     for (const auto key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
@@ -130,4 +133,26 @@ TEST(PictureButton, GreysItsPictureWhenDisabledAndSwapsToTheAlternate) {
     EXPECT_EQ(pictureCentre(), QColor(0x20, 0xC0, 0x20));
     button.setAlternateShown(false);
     EXPECT_EQ(pictureCentre(), QColor(0xE0, 0x20, 0x20));
+}
+
+// "Rapoarte" drops its menu down from the button's bottom-left corner.
+TEST(PictureButton, DropsItsMenuDownBelowItself) {
+    QWidget window;
+    auto* button = new PictureButton(QIcon(), "Rapoarte", &window);
+    button->move(100, 10);
+    QMenu menu;
+    menu.addAction("Raport general");
+    menu.addAction("Raport pe parcela");
+    button->setMenu(&menu);
+    window.resize(400, 300);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    QPoint shownAt(-1, -1);
+    QTimer::singleShot(0, [&] {
+        shownAt = menu.pos();
+        menu.close();
+    });
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(45, 40));
+    EXPECT_EQ(shownAt, button->mapToGlobal(QPoint(0, button->height())));
 }
