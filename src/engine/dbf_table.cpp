@@ -36,6 +36,8 @@ class DbfTable::TableWriter final : public Table::Writer {
 public:
     explicit TableWriter(std::shared_ptr<DbfTable> table) : table_(std::move(table)) {
         TableFile& file = *table_->file_;
+        if (file.isBeingWritten())
+            throw TableError("The table " + table_->path_ + " is already being written by another statement");
         file.acquireExclusive();
         struct stat st {};
         const bool exists = ::stat(table_->path_.c_str(), &st) == 0;
@@ -44,7 +46,7 @@ public:
             file.releaseExclusive();
             throw TableError("The table " + table_->path_ + " was changed by another program; read it again");
         }
-        table_->writing_ = true;
+        file.setBeingWritten(true);
     }
 
     ~TableWriter() override {
@@ -134,7 +136,7 @@ private:
         struct Release {
             DbfTable& table;
             ~Release() {
-                table.writing_ = false;
+                table.file_->setBeingWritten(false);
                 table.file_->releaseExclusive();
             }
         } release{t};
@@ -231,10 +233,7 @@ Value DbfTable::coerce(int field, const Value& value) const {
     return coerceToField(physical(field), value, codePage_);
 }
 
-std::unique_ptr<Table::Writer> DbfTable::beginWrite() {
-    if (writing_) throw TableError("The table " + path_ + " is already being written by another statement");
-    return std::make_unique<TableWriter>(shared_from_this());
-}
+std::unique_ptr<Table::Writer> DbfTable::beginWrite() { return std::make_unique<TableWriter>(shared_from_this()); }
 
 std::shared_ptr<ColumnStore> DbfTable::ownRows() {
     // Someone still holds the rows handed out: they keep that copy unchanged.
@@ -278,6 +277,7 @@ FieldIndex& DbfTable::indexOf(int field) {
     auto& index = indexes_[size_t(field)];
     if (!index) {
         index = std::make_unique<FieldIndex>();
+        index->reserve(deleted_.size());
         uint64_t key = 0;
         for (uint32_t r = 0; r < deleted_.size(); ++r)
             if (!deleted_[r] && keyOfCell(field, r, key)) index->insert(key, r);
