@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 
 #include "engine/errors.h"
@@ -32,6 +33,8 @@ bool holds(FieldType field, ValueType value) {
 // The writes of one statement. Holds the file exclusively from creation to
 // commit (or destruction); refuses to start on a reading the file has moved
 // away from, since record numbers of a stale reading would hit other records.
+// After each write the table takes the file's new identity, so the catalog
+// hands out this same reading while the statement runs.
 class DbfTable::TableWriter final : public Table::Writer {
 public:
     explicit TableWriter(std::shared_ptr<DbfTable> table) : table_(std::move(table)) {
@@ -58,6 +61,7 @@ public:
     }
 
     uint32_t append(const std::vector<Value>& record) override {
+        checkOpen();
         DbfTable& t = *table_;
         if (record.size() != t.fields_.size())
             throw ValueError("A record of table " + t.path_ + " has " + std::to_string(t.fields_.size()) +
@@ -79,6 +83,7 @@ public:
         }
         bytes.back() = kDbfEndOfFile;
         t.file_->appendRecord(layout.headerLength + uint64_t(n) * layout.recordLength, bytes, uint32_t(n + 1));
+        t.identity_ = t.file_->identity();
 
         ColumnStore& rows = *t.ownRows();
         const size_t row = rows.appendRow();
@@ -89,6 +94,7 @@ public:
     }
 
     void update(uint32_t record, int field, const Value& value) override {
+        checkOpen();
         DbfTable& t = *table_;
         checkRecord(record);
         const Value v = t.coerce(field, value);
@@ -96,6 +102,7 @@ public:
         std::string cell(size_t(f.width), ' ');
         encodeCell(f, v, t.codePage_, &cell[0]);
         t.file_->writeRecordBytes(recordOffset(record) + 1 + f.offset, cell);
+        t.identity_ = t.file_->identity();
         stamp_ = true;
 
         FieldIndex* index = t.indexes_[size_t(field)].get();
@@ -107,10 +114,12 @@ public:
     }
 
     void remove(uint32_t record) override {
+        checkOpen();
         DbfTable& t = *table_;
         checkRecord(record);
         if (t.deleted_[record]) return;
         t.file_->writeRecordBytes(recordOffset(record), "*");
+        t.identity_ = t.file_->identity();
         stamp_ = true;
         t.unindexRecord(record);
         t.deleted_[record] = 1;
@@ -132,27 +141,26 @@ private:
         if (done_) return;
         done_ = true;
         DbfTable& t = *table_;
-        TableFile& file = *t.file_;
-        struct Release {
-            DbfTable& table;
-            ~Release() {
-                table.file_->setBeingWritten(false);
-                table.file_->releaseExclusive();
-            }
-        } release{t};
-        // The identity is taken even when the date cannot be written: the
-        // statement's records are in the file and in memory alike.
-        struct Remember {
-            DbfTable& table;
-            ~Remember() {
-                try {
-                    table.identity_ = table.file_->identity();
-                } catch (const Error&) {
-                    table.identity_ = FileIdentity();
-                }
-            }
-        } remember{t};
-        if (stamp_) file.stampHeader();
+        std::exception_ptr failure;
+        try {
+            if (stamp_) t.file_->stampHeader();
+        } catch (const Error&) {
+            failure = std::current_exception();
+        }
+        // The records written are in the file and in memory alike, whether or
+        // not the date could be written.
+        try {
+            t.identity_ = t.file_->identity();
+        } catch (const Error&) {
+            t.identity_ = FileIdentity();
+        }
+        t.file_->setBeingWritten(false);
+        t.file_->releaseExclusive();
+        if (failure) std::rethrow_exception(failure);
+    }
+
+    void checkOpen() const {
+        if (done_) throw TableError("The statement's writes to " + table_->path_ + " have already ended");
     }
 
     std::shared_ptr<DbfTable> table_;
@@ -202,7 +210,6 @@ void DbfTable::read(std::optional<CodePage> cpgPage) {
         const size_t want = std::min(perChunk, count - start);
         const size_t got = file_->readAt(headerLength + uint64_t(start) * recordLength, &buffer[0], want * recordLength) /
                            recordLength;
-        if (got < want) count = start + got;  // the file shrank while being read
         for (size_t i = 0; i < got; ++i) {
             const std::string_view record(buffer.data() + i * recordLength, recordLength);
             const size_t row = rows_->appendRow();
@@ -213,7 +220,7 @@ void DbfTable::read(std::optional<CodePage> cpgPage) {
             }
         }
         start += got;
-        if (got < want) break;
+        if (got < want) break;  // the file shrank while being read
     }
 }
 
@@ -286,7 +293,7 @@ FieldIndex& DbfTable::indexOf(int field) {
 }
 
 const std::vector<uint32_t>& DbfTable::lookup(int field, const Value& key) {
-    physical(field);
+    physical(field);  // throws for a field number out of range
     found_.clear();
     const size_t col = size_t(field);
     const FieldType type = fields_[col].type;
@@ -317,9 +324,12 @@ const std::vector<uint32_t>& DbfTable::lookup(int field, const Value& key) {
     }
     indexOf(field).collect(hashed, found_);
     const ColumnStore& rows = *rows_;
-    found_.erase(std::remove_if(found_.begin(), found_.end(),
-                                [&](uint32_t r) { return deleted_[r] || rows.value(r, col) != probe; }),
-                 found_.end());
+    const auto differs = [&](uint32_t r) {
+        if (deleted_[r]) return true;
+        if (type == FieldType::Text) return rows.text(r, col) != probe.asText();
+        return rows.value(r, col) != probe;
+    };
+    found_.erase(std::remove_if(found_.begin(), found_.end(), differs), found_.end());
     if (!std::is_sorted(found_.begin(), found_.end())) std::sort(found_.begin(), found_.end());
     return found_;
 }

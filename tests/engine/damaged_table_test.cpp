@@ -1,6 +1,7 @@
 // Damaged table files: a clear error naming the file, or the whole records there are.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 #include "engine/database.h"
@@ -121,14 +122,17 @@ TEST(DamagedTable, RecordsMissingAtTheEndAreLeftOut) {
 TEST(DamagedTable, NoCutOrCorruptByteCrashesTheReader) {
     TempDir dir;
     const std::string good = goodTable(dir);
-    const std::string path = dir.file("FUZZ.DBF");
+    int variant = 0;
     const auto tryRead = [&](const std::string& bytes) {
+        // A new file each time: rewriting one file in place makes the file system flush it.
+        const std::string path = dir.file("FUZZ" + std::to_string(variant++) + ".DBF");
         writeBytes(path, bytes);
         try {
             Database().table(path);
         } catch (const engine::TableError& e) {
             EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
         }
+        std::remove(path.c_str());
     };
     for (size_t size = 0; size <= good.size(); ++size) tryRead(good.substr(0, size));
     for (size_t at = 0; at < kHeader; ++at)

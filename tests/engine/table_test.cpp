@@ -452,3 +452,18 @@ TEST(TableFile, OneStatementWritesATableAtATime) {
     w2->commit();
     EXPECT_EQ(one.table(path)->recordCount(), 2u);
 }
+
+TEST(TableFile, TheCatalogKeepsTheReadingAStatementWrites) {
+    TempDir dir;
+    const std::string path = dir.file("T.DBF");
+    Database db;
+    db.createTable(path, {text("NUME", 10)});
+    auto table = db.table(path);
+    auto w = table->beginWrite();
+    w->append({txt("a")});
+    EXPECT_EQ(db.table(path), table);  // an INSERT ... SELECT reading its own table
+    w->update(0, 0, txt("b"));
+    w->remove(0);
+    w->commit();
+    EXPECT_EQ(db.table(path), table);
+}
