@@ -129,6 +129,8 @@ struct Database::Impl {
     template <class Build>
     void rewrite(const std::string& resolved, Build build) {
         Entry& e = entry(resolved);
+        if (e.file->isBeingWritten())
+            throw TableError("The table " + resolved + " is being written by a statement and cannot be rebuilt now");
         ExclusiveHold hold(e.file);
         e.table.reset();
         size_t count = 0;
