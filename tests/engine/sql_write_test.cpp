@@ -382,3 +382,12 @@ TEST_F(Writes, AFailingValueWritesNoRowOfTheStatement) {
                  ValueError);
     EXPECT_EQ(select({"SELECT Count(*) AS NR FROM \"{DataDir}\\TP.dbf\""}), (Rows{{"6"}}));
 }
+
+TEST_F(Writes, ATableRenamedToAnotherCaseIsFoundAgain) {
+    createTables();
+    exec({"INSERT INTO \"{DataDir}\\Fisiere.dbf\" (IDTP,FISIER) VALUES (2, \"a.jpg\")"});
+    std::filesystem::rename(dir() + "/Fisiere.dbf", dir() + "/FISIERE.DBF");
+    EXPECT_EQ(select({"SELECT FISIER FROM \"{DataDir}\\Fisiere.dbf\""}), (Rows{{"a.jpg"}}));
+    std::filesystem::remove(dir() + "/FISIERE.DBF");
+    EXPECT_THROW(select({"SELECT FISIER FROM \"{DataDir}\\Fisiere.dbf\""}), TableError);
+}
