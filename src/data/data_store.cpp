@@ -25,6 +25,23 @@ void setStatement(engine::Query& query, const QStringList& lines) {
     for (const QString& line : lines) query.add(line.toStdString());
 }
 
+void DataStore::logStatement() {
+    if (!log_) return;
+    QStringList lines;
+    for (const std::string& line : sx_.lines()) lines.append(QString::fromStdString(line));
+    log_->push_back(lines);
+}
+
+void DataStore::execSx() {
+    logStatement();
+    sx_.execSQL();
+}
+
+void DataStore::openSx() {
+    logStatement();
+    sx_.open();
+}
+
 const QString DataStore::kSettingsFileName = QStringLiteral("Terralog.ini");
 
 void DataStore::setAppDir(const QString& appDir) {
@@ -82,7 +99,7 @@ void DataStore::FillDistinct(QComboBox* box, const QString& tablePath, const QSt
     if (!condition.trimmed().isEmpty()) lines.append(QStringLiteral("WHERE ") + condition);
     lines.append(QStringLiteral("ORDER BY ") + field);
     setStatement(sx_, lines);
-    sx_.open();
+    openSx();
     const int column = sx_.fieldIndex(field.toStdString());
     for (sx_.first(); !sx_.eof(); sx_.next())
         box->addItem(column < 0 ? QString() : QString::fromStdString(sx_.field(column).asString()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QString>
 #include <QStringList>
 
@@ -83,7 +85,14 @@ public:
     // selects the first item.
     void FillDistinct(QComboBox* box, const QString& tablePath, const QString& field, const QString& condition);
 
+    // Every statement the routines send through Sx is appended to the log
+    // while one is set (tests compare them line by line).
+    void setStatementLog(std::vector<QStringList>* log) { log_ = log; }
+
 private:
+    void logStatement();
+    void execSx();
+    void openSx();
     // Replaces the statement of Sx, runs it and lets pending events run.
     void run(const QStringList& lines);
     void renumberAnnexLines();
@@ -94,6 +103,7 @@ private:
     engine::TableDataset sursa_;
     CountingProgress counting_;
     Progress* bar_ = &counting_;
+    std::vector<QStringList>* log_ = nullptr;
 };
 
 }  // namespace data

@@ -51,7 +51,7 @@ void DataStore::CreateTables() {
     for (const TableSchema& table : kTables) {
         if (!BeginCreateTable(tablePath(QString::fromLatin1(table.file)))) continue;
         for (const QString& column : table.columns) sx_.add(column.toStdString());
-        sx_.execSQL();
+        execSx();
     }
 }
 

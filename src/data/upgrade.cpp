@@ -63,7 +63,7 @@ private:
 
 void DataStore::run(const QStringList& lines) {
     setStatement(sx_, lines);
-    sx_.execSQL();
+    execSx();
     QCoreApplication::processEvents();
 }
 
@@ -71,7 +71,7 @@ void DataStore::UpgradeTables() {
     // Which of the named columns the table has.
     const auto inspect = [this](const QString& file, std::initializer_list<const char*> columns) {
         setStatement(sx_, {QStringLiteral("SELECT * FROM ") + quoted(tablePath(file))});
-        sx_.open();
+        openSx();
         std::vector<bool> present;
         for (const char* column : columns) present.push_back(sx_.fieldIndex(column) >= 0);
         sx_.close();
@@ -124,7 +124,7 @@ void DataStore::renumberAnnexLines() {
     RenumberingFile file(UniqueTempName(QStringLiteral("UpGr"), QStringLiteral(".ser")));
     setStatement(sx_, {QStringLiteral("SELECT IDANEXA, ANEXA, TIPANX FROM ") + anexe,
                        QStringLiteral("ORDER BY ANEXA, TIPANX, IDANEXA")});
-    sx_.open();
+    openSx();
     file.create();
     QString previous = QStringLiteral("---");
     qint32 counter = 0;
@@ -156,7 +156,7 @@ void DataStore::renumberAnnexLines() {
         sx_.setLine(1, "SET NRCRTA=" + std::to_string(position));
         sx_.setLine(2, "WHERE IDANEXA=" + std::to_string(id));
         bar.advance(1);
-        sx_.execSQL();
+        execSx();
         QCoreApplication::processEvents();
     }
     bar.setPosition(0);

@@ -252,7 +252,7 @@ DbfLayout parseLayout(std::string_view header, uint64_t fileSize, const std::str
     layout.headerLength = headerLength;
     layout.recordLength = readU16(header, 10);
     std::string why = parseFields(header, kDbfPrefixSize, kDbfDescriptorSize, 11, 11, 16, layout);
-    if (!why.empty() && (layout.version() & 0x07) == 4 && headerLength > kDbf7PrefixSize &&
+    if (!why.empty() && (uint8_t(header[0]) & 0x07) == 4 && headerLength > kDbf7PrefixSize &&
         parseFields(header, kDbf7PrefixSize, kDbf7DescriptorSize, 32, 32, 33, layout).empty())
         why.clear();
     if (!why.empty()) damaged(path, why);

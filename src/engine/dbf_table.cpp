@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 
 #include "engine/errors.h"
@@ -32,10 +33,14 @@ bool holds(FieldType field, ValueType value) {
 // The writes of one statement. Holds the file exclusively from creation to
 // commit (or destruction); refuses to start on a reading the file has moved
 // away from, since record numbers of a stale reading would hit other records.
+// After each write the table takes the file's new identity, so the catalog
+// hands out this same reading while the statement runs.
 class DbfTable::TableWriter final : public Table::Writer {
 public:
     explicit TableWriter(std::shared_ptr<DbfTable> table) : table_(std::move(table)) {
         TableFile& file = *table_->file_;
+        if (file.isBeingWritten())
+            throw TableError("The table " + table_->path_ + " is already being written by another statement");
         file.acquireExclusive();
         struct stat st {};
         const bool exists = ::stat(table_->path_.c_str(), &st) == 0;
@@ -44,7 +49,7 @@ public:
             file.releaseExclusive();
             throw TableError("The table " + table_->path_ + " was changed by another program; read it again");
         }
-        table_->writing_ = true;
+        file.setBeingWritten(true);
     }
 
     ~TableWriter() override {
@@ -56,6 +61,7 @@ public:
     }
 
     uint32_t append(const std::vector<Value>& record) override {
+        checkOpen();
         DbfTable& t = *table_;
         if (record.size() != t.fields_.size())
             throw ValueError("A record of table " + t.path_ + " has " + std::to_string(t.fields_.size()) +
@@ -77,6 +83,7 @@ public:
         }
         bytes.back() = kDbfEndOfFile;
         t.file_->appendRecord(layout.headerLength + uint64_t(n) * layout.recordLength, bytes, uint32_t(n + 1));
+        t.identity_ = t.file_->identity();
 
         ColumnStore& rows = *t.ownRows();
         const size_t row = rows.appendRow();
@@ -87,6 +94,7 @@ public:
     }
 
     void update(uint32_t record, int field, const Value& value) override {
+        checkOpen();
         DbfTable& t = *table_;
         checkRecord(record);
         const Value v = t.coerce(field, value);
@@ -94,6 +102,7 @@ public:
         std::string cell(size_t(f.width), ' ');
         encodeCell(f, v, t.codePage_, &cell[0]);
         t.file_->writeRecordBytes(recordOffset(record) + 1 + f.offset, cell);
+        t.identity_ = t.file_->identity();
         stamp_ = true;
 
         FieldIndex* index = t.indexes_[size_t(field)].get();
@@ -105,10 +114,12 @@ public:
     }
 
     void remove(uint32_t record) override {
+        checkOpen();
         DbfTable& t = *table_;
         checkRecord(record);
         if (t.deleted_[record]) return;
         t.file_->writeRecordBytes(recordOffset(record), "*");
+        t.identity_ = t.file_->identity();
         stamp_ = true;
         t.unindexRecord(record);
         t.deleted_[record] = 1;
@@ -130,27 +141,26 @@ private:
         if (done_) return;
         done_ = true;
         DbfTable& t = *table_;
-        TableFile& file = *t.file_;
-        struct Release {
-            DbfTable& table;
-            ~Release() {
-                table.writing_ = false;
-                table.file_->releaseExclusive();
-            }
-        } release{t};
-        // The identity is taken even when the date cannot be written: the
-        // statement's records are in the file and in memory alike.
-        struct Remember {
-            DbfTable& table;
-            ~Remember() {
-                try {
-                    table.identity_ = table.file_->identity();
-                } catch (const Error&) {
-                    table.identity_ = FileIdentity();
-                }
-            }
-        } remember{t};
-        if (stamp_) file.stampHeader();
+        std::exception_ptr failure;
+        try {
+            if (stamp_) t.file_->stampHeader();
+        } catch (const Error&) {
+            failure = std::current_exception();
+        }
+        // The records written are in the file and in memory alike, whether or
+        // not the date could be written.
+        try {
+            t.identity_ = t.file_->identity();
+        } catch (const Error&) {
+            t.identity_ = FileIdentity();
+        }
+        t.file_->setBeingWritten(false);
+        t.file_->releaseExclusive();
+        if (failure) std::rethrow_exception(failure);
+    }
+
+    void checkOpen() const {
+        if (done_) throw TableError("The statement's writes to " + table_->path_ + " have already ended");
     }
 
     std::shared_ptr<DbfTable> table_;
@@ -200,7 +210,6 @@ void DbfTable::read(std::optional<CodePage> cpgPage) {
         const size_t want = std::min(perChunk, count - start);
         const size_t got = file_->readAt(headerLength + uint64_t(start) * recordLength, &buffer[0], want * recordLength) /
                            recordLength;
-        if (got < want) count = start + got;  // the file shrank while being read
         for (size_t i = 0; i < got; ++i) {
             const std::string_view record(buffer.data() + i * recordLength, recordLength);
             const size_t row = rows_->appendRow();
@@ -211,7 +220,7 @@ void DbfTable::read(std::optional<CodePage> cpgPage) {
             }
         }
         start += got;
-        if (got < want) break;
+        if (got < want) break;  // the file shrank while being read
     }
 }
 
@@ -231,10 +240,7 @@ Value DbfTable::coerce(int field, const Value& value) const {
     return coerceToField(physical(field), value, codePage_);
 }
 
-std::unique_ptr<Table::Writer> DbfTable::beginWrite() {
-    if (writing_) throw TableError("The table " + path_ + " is already being written by another statement");
-    return std::make_unique<TableWriter>(shared_from_this());
-}
+std::unique_ptr<Table::Writer> DbfTable::beginWrite() { return std::make_unique<TableWriter>(shared_from_this()); }
 
 std::shared_ptr<ColumnStore> DbfTable::ownRows() {
     // Someone still holds the rows handed out: they keep that copy unchanged.
@@ -278,6 +284,7 @@ FieldIndex& DbfTable::indexOf(int field) {
     auto& index = indexes_[size_t(field)];
     if (!index) {
         index = std::make_unique<FieldIndex>();
+        index->reserve(deleted_.size());
         uint64_t key = 0;
         for (uint32_t r = 0; r < deleted_.size(); ++r)
             if (!deleted_[r] && keyOfCell(field, r, key)) index->insert(key, r);
@@ -286,7 +293,7 @@ FieldIndex& DbfTable::indexOf(int field) {
 }
 
 const std::vector<uint32_t>& DbfTable::lookup(int field, const Value& key) {
-    physical(field);
+    physical(field);  // throws for a field number out of range
     found_.clear();
     const size_t col = size_t(field);
     const FieldType type = fields_[col].type;
@@ -317,9 +324,12 @@ const std::vector<uint32_t>& DbfTable::lookup(int field, const Value& key) {
     }
     indexOf(field).collect(hashed, found_);
     const ColumnStore& rows = *rows_;
-    found_.erase(std::remove_if(found_.begin(), found_.end(),
-                                [&](uint32_t r) { return deleted_[r] || rows.value(r, col) != probe; }),
-                 found_.end());
+    const auto differs = [&](uint32_t r) {
+        if (deleted_[r]) return true;
+        if (type == FieldType::Text) return rows.text(r, col) != probe.asText();
+        return rows.value(r, col) != probe;
+    };
+    found_.erase(std::remove_if(found_.begin(), found_.end(), differs), found_.end());
     if (!std::is_sorted(found_.begin(), found_.end())) std::sort(found_.begin(), found_.end());
     return found_;
 }

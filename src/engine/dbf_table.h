@@ -61,7 +61,6 @@ private:
     std::vector<std::unique_ptr<FieldIndex>> indexes_;  // per visible field, built on first lookup
     std::vector<uint32_t> found_;
     FileIdentity identity_;
-    bool writing_ = false;
 };
 
 }  // namespace engine

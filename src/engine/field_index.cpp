@@ -26,7 +26,7 @@ void FieldIndex::grow() {
     size_t live = 0;
     for (const Slot& s : old) live += s.head != kNone;
     size_t capacity = 16;
-    while (capacity * 7 < (live + 1) * 10 * 2) capacity *= 2;
+    while (capacity < (live + 1) * 2) capacity *= 2;
     slots_.assign(capacity, Slot());
     used_ = 0;
     for (const Slot& s : old) {
@@ -36,11 +36,15 @@ void FieldIndex::grow() {
     }
 }
 
+void FieldIndex::reserve(size_t records) {
+    next_.reserve(records);
+    prev_.reserve(records);
+}
+
 void FieldIndex::insert(uint64_t key, uint32_t record) {
     if (record >= next_.size()) {
-        const size_t size = record + 1 > next_.size() * 2 ? record + 1 : next_.size() * 2;
-        next_.resize(size, kNone);
-        prev_.resize(size, kNone);
+        next_.resize(record + 1, kNone);
+        prev_.resize(record + 1, kNone);
     }
     if ((used_ + 1) * 10 > slots_.size() * 7) grow();
     Slot& s = slots_[find(key)];

@@ -13,6 +13,7 @@ namespace engine {
 // record cost O(1) whatever the number of records sharing its key.
 class FieldIndex {
 public:
+    void reserve(size_t records);
     void insert(uint64_t key, uint32_t record);
     void erase(uint64_t key, uint32_t record);
     // Appends the records of `key` to `out`, in no particular order.

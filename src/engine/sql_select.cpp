@@ -667,7 +667,9 @@ std::vector<int32_t> conjunctsOf(const std::vector<BoundExpr>& exprs, int32_t ro
 std::vector<uint32_t> scanRecords(const TableSource& source, uint32_t sourceIndex, size_t sourceCount,
                                   const std::vector<BoundExpr>& exprs, const std::vector<int32_t>& conditions,
                                   const ColumnStore* const* stores) {
-    // The narrowest equality lookup, if there is one.
+    // The narrowest equality lookup, if there is one. A lookup costs about
+    // as much as the records it finds, so one that finds a few ends the search.
+    constexpr size_t kFewRecords = 16;
     int lookupField = -1;
     Value lookupKey;
     size_t lookupSize = SIZE_MAX;
@@ -687,6 +689,7 @@ std::vector<uint32_t> scanRecords(const TableSource& source, uint32_t sourceInde
             lookupField = int(col->field);
             lookupKey = std::move(key);
         }
+        if (lookupSize <= kFewRecords) break;
     }
 
     std::vector<uint32_t> rows(sourceCount, kNoRow);

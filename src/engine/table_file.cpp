@@ -37,8 +37,15 @@ constexpr auto kLockPatience = std::chrono::milliseconds(500);
 constexpr size_t kNewFileBuffer = 1 << 20;
 
 std::mutex registryMutex;
+// The open table files of this process. A child made by fork() starts its own:
+// descriptors it inherited share their locks with the parent.
 std::map<std::string, std::weak_ptr<TableFile>>& registry() {
     static std::map<std::string, std::weak_ptr<TableFile>> files;
+    static pid_t owner = ::getpid();
+    if (owner != ::getpid()) {
+        files.clear();
+        owner = ::getpid();
+    }
     return files;
 }
 

@@ -62,6 +62,9 @@ public:
     void acquireExclusive();
     void releaseExclusive();
     bool heldExclusively() const { return exclusive_ > 0; }
+    // One statement writes a file at a time, whichever catalog it came from.
+    bool isBeingWritten() const { return beingWritten_; }
+    void setBeingWritten(bool writing) { beingWritten_ = writing; }
 
     // In-place writes of a statement.
     // A new record (followed by the end-of-file byte) at `offset`, then the
@@ -90,6 +93,7 @@ private:
     bool writable_ = false;
     int exclusive_ = 0;  // holders in this process
     int readers_ = 0;
+    bool beingWritten_ = false;
 };
 
 // A file being written beside a table, under a temporary name. Nothing of it

@@ -12,12 +12,13 @@ struct RawField {
     int decimals = 0;
 };
 
-// A dBase III file: header, descriptors, terminator, the records as given
-// (each starting with its deletion flag) and an end-of-file byte.
+// A dBase III file: header, descriptors, terminator, `extraHeader` zero bytes
+// (a FoxPro backlink), the records as given (each starting with its deletion
+// flag) and an end-of-file byte.
 inline std::string dbfBytes(const std::vector<RawField>& fields, const std::vector<std::string>& records,
-                            uint8_t version = 0x03, uint8_t ldid = 0xC8) {
+                            uint8_t version = 0x03, uint8_t ldid = 0xC8, size_t extraHeader = 0) {
     std::string h(32, '\0');
-    const size_t headerLength = 32 + 32 * fields.size() + 1;
+    const size_t headerLength = 32 + 32 * fields.size() + 1 + extraHeader;
     size_t recordLength = 1;
     for (const auto& f : fields) recordLength += size_t(f.width);
     h[0] = char(version);
@@ -40,6 +41,7 @@ inline std::string dbfBytes(const std::vector<RawField>& fields, const std::vect
         h += d;
     }
     h += '\x0D';
+    h += std::string(extraHeader, '\0');
     for (const auto& r : records) h += r;
     h += '\x1A';
     return h;

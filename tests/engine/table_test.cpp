@@ -429,3 +429,41 @@ TEST(TableFile, ReadsCellsOfOtherWriters) {
     EXPECT_EQ(bytes.substr(headerLength + 7, 8), "   2.000");
     EXPECT_EQ(bytes[headerLength + 23], '?');
 }
+
+TEST(TableFile, OneStatementWritesATableAtATime) {
+    TempDir dir;
+    const std::string path = dir.file("T.DBF");
+    Database one, two;
+    one.createTable(path, {text("NUME", 10)});
+    auto a = one.table(path);
+    auto b = two.table(path);
+    auto w = a->beginWrite();
+    EXPECT_THROW(b->beginWrite(), engine::TableError);
+    EXPECT_THROW(a->beginWrite(), engine::TableError);
+    EXPECT_THROW(one.packTable(path), engine::TableError);
+    w->append({txt("a")});
+    w->commit();
+    // The other catalog's reading is stale now: it reads again before writing.
+    EXPECT_THROW(b->beginWrite(), engine::TableError);
+    auto fresh = two.table(path);
+    EXPECT_EQ(fresh->recordCount(), 1u);
+    auto w2 = fresh->beginWrite();
+    w2->append({txt("b")});
+    w2->commit();
+    EXPECT_EQ(one.table(path)->recordCount(), 2u);
+}
+
+TEST(TableFile, TheCatalogKeepsTheReadingAStatementWrites) {
+    TempDir dir;
+    const std::string path = dir.file("T.DBF");
+    Database db;
+    db.createTable(path, {text("NUME", 10)});
+    auto table = db.table(path);
+    auto w = table->beginWrite();
+    w->append({txt("a")});
+    EXPECT_EQ(db.table(path), table);  // an INSERT ... SELECT reading its own table
+    w->update(0, 0, txt("b"));
+    w->remove(0);
+    w->commit();
+    EXPECT_EQ(db.table(path), table);
+}
