@@ -17,12 +17,12 @@ class AlegeDialogTest : public dialogtest::DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        addTitle(2, QStringLiteral("12"), QStringLiteral("SAT"), QStringLiteral("POP ION"), QStringLiteral("NULL"));
-        addTitle(3, QStringLiteral("120"), QStringLiteral("SAT"), QStringLiteral("ANA"), QStringLiteral("-1"));
-        addTitle(4, QStringLiteral("12A"), QStringLiteral("BRAZI"), QStringLiteral("ZETA"), QStringLiteral("NULL"));
-        addTitle(5, QStringLiteral("312"), QStringLiteral("VALENI"), QStringLiteral("MIHAI"), QStringLiteral("NULL"));
-        addTitle(6, QStringLiteral("125"), QStringLiteral("SAT"), QStringLiteral("REPLACED"), QStringLiteral("0"));
-        addTitle(7, QStringLiteral("12"), QStringLiteral("SAT"), QStringLiteral("LINKED"), QStringLiteral("9"));
+        addTitleRow(2, QStringLiteral("12"), QStringLiteral("SAT"), QStringLiteral("POP ION"), QStringLiteral("NULL"));
+        addTitleRow(3, QStringLiteral("120"), QStringLiteral("SAT"), QStringLiteral("ANA"), QStringLiteral("-1"));
+        addTitleRow(4, QStringLiteral("12A"), QStringLiteral("BRAZI"), QStringLiteral("ZETA"), QStringLiteral("NULL"));
+        addTitleRow(5, QStringLiteral("312"), QStringLiteral("VALENI"), QStringLiteral("MIHAI"), QStringLiteral("NULL"));
+        addTitleRow(6, QStringLiteral("125"), QStringLiteral("SAT"), QStringLiteral("REPLACED"), QStringLiteral("0"));
+        addTitleRow(7, QStringLiteral("12"), QStringLiteral("SAT"), QStringLiteral("LINKED"), QStringLiteral("9"));
     }
 
     // The IDTP of the listed titles, in order.
@@ -107,13 +107,13 @@ TEST_F(AlegeDialogTest, ChoosingGivesTheCurrentTitle) {
     });
     EXPECT_EQ(d.ChooseTitle(), QString());
     EXPECT_EQ(filterText, QString());
-    EXPECT_TRUE(script.requestsOf(platform::DialogKind::Message).empty());
+    EXPECT_TRUE(answers.requestsOf(platform::DialogKind::Message).empty());
 }
 
 TEST_F(AlegeDialogTest, NothingToChooseSaysSoAndCloses) {
     TAlegeTitluF d;
     bool closed = false;
-    script.message(mrOk);
+    answers.message(mrOk);
     whenShown(d, [&] {
         d.TPNrX->setText(QStringLiteral("99"));
         d.LbButton1->click();
@@ -121,7 +121,7 @@ TEST_F(AlegeDialogTest, NothingToChooseSaysSoAndCloses) {
     });
     EXPECT_EQ(d.ChooseTitle(), QString());
     EXPECT_TRUE(closed);
-    const auto asked = script.requestsOf(platform::DialogKind::Message);
+    const auto asked = answers.requestsOf(platform::DialogKind::Message);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].heading, QStringLiteral("Alegere titlu"));
     EXPECT_EQ(asked[0].text, QStringLiteral("Nu aveti ce alege!"));
@@ -130,18 +130,18 @@ TEST_F(AlegeDialogTest, NothingToChooseSaysSoAndCloses) {
 }
 
 TEST_F(AlegeDialogTest, NoFreeTitlesAtAll) {
-    run({QStringLiteral("UPDATE \"%1\"").arg(table(QStringLiteral("TP.dbf"))), QStringLiteral("SET IDANEXA=9")});
+    runLines({QStringLiteral("UPDATE \"%1\"").arg(table(QStringLiteral("TP.dbf"))), QStringLiteral("SET IDANEXA=9")});
     TAlegeTitluF d;
     int rows = -1;
-    script.message(mrOk);
+    answers.message(mrOk);
     whenShown(d, [&] {
         rows = d.Tx.recordCount();
         QTest::keyClick(d.SMDBGrid4, Qt::Key_Return);
     });
     EXPECT_EQ(d.ChooseTitle(), QString());
     EXPECT_EQ(rows, 0);
-    ASSERT_EQ(script.requestsOf(platform::DialogKind::Message).size(), 1u);
-    EXPECT_EQ(script.requestsOf(platform::DialogKind::Message)[0].text, QStringLiteral("Nu aveti ce alege!"));
+    ASSERT_EQ(answers.requestsOf(platform::DialogKind::Message).size(), 1u);
+    EXPECT_EQ(answers.requestsOf(platform::DialogKind::Message)[0].text, QStringLiteral("Nu aveti ce alege!"));
 }
 
 TEST_F(AlegeDialogTest, AColumnSortKeepsTheCurrentTitleAndTheFilter) {

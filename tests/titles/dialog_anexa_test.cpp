@@ -44,7 +44,7 @@ TEST_F(AnexaDialogTest, VillageAndNameAreRequiredWithABalloonAtTheFirstMissing) 
         {"SAT", " \" ", "NumeleE: Nu ati specificat Numele si prenumele!"},
     };
     for (const Case& c : cases) {
-        const size_t before = script.requestsOf(platform::DialogKind::Balloon).size();
+        const size_t before = answers.requestsOf(platform::DialogKind::Balloon).size();
         TAnexaAdd1F d;
         bool stayedOpen = false;
         QWidget* focused = nullptr;
@@ -58,7 +58,7 @@ TEST_F(AnexaDialogTest, VillageAndNameAreRequiredWithABalloonAtTheFirstMissing) 
         });
         EXPECT_FALSE(d.Execute()) << c.village << "/" << c.name;
         EXPECT_TRUE(stayedOpen);
-        const auto shown = script.requestsOf(platform::DialogKind::Balloon);
+        const auto shown = answers.requestsOf(platform::DialogKind::Balloon);
         ASSERT_EQ(shown.size(), before + 1) << c.village << "/" << c.name;
         EXPECT_EQ(shown.back().target + QStringLiteral(": ") + shown.back().text, QString::fromUtf8(c.balloon));
         EXPECT_EQ(shown.back().caption, QStringLiteral("Problema !"));
@@ -89,9 +89,9 @@ TEST_F(AnexaDialogTest, AcceptingCleansTheTextsAndWritesThePositionAsAWholeNumbe
 }
 
 TEST_F(AnexaDialogTest, ExecuteReloadsEveryVillageAndKeepsTheTypedOne) {
-    run({QStringLiteral("INSERT INTO \"%1\" (IDANEXA, ANEXA, SATUL, NUME)").arg(table(QStringLiteral("Anexe1.dbf"))),
+    runLines({QStringLiteral("INSERT INTO \"%1\" (IDANEXA, ANEXA, SATUL, NUME)").arg(table(QStringLiteral("Anexe1.dbf"))),
          QStringLiteral("VALUES (2,\"Anexa 3\",\"VALENI\",\"A\")")});
-    run({QStringLiteral("INSERT INTO \"%1\" (IDANEXA, ANEXA, SATUL, NUME)").arg(table(QStringLiteral("Anexe1.dbf"))),
+    runLines({QStringLiteral("INSERT INTO \"%1\" (IDANEXA, ANEXA, SATUL, NUME)").arg(table(QStringLiteral("Anexe1.dbf"))),
          QStringLiteral("VALUES (3,\"Legea 1/2000\",\"BRAZI\",\"B\")")});
     TAnexaAdd1F d;
     d.SatulE->addItem(QStringLiteral("OLD"));

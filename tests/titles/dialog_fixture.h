@@ -1,30 +1,19 @@
 #pragma once
 
-// A fresh data folder with the five empty tables behind the start-up window,
-// the scripted seam for messages and balloons, and a way to act inside a
-// dialog's modal loop.
+// The dialogs' tests: the titles fixture, and a way to act inside a dialog's
+// modal loop.
 #include <functional>
-#include <memory>
 
-#include <QApplication>
 #include <QDialog>
-#include <QDir>
-#include <QPointer>
-#include <QStringList>
-#include <QTemporaryDir>
 #include <QTimer>
-
 #include <QtTest/QTest>
-#include <gtest/gtest.h>
 
-#include "app/startup_window.h"
-#include "engine/query.h"
-#include "platform/interaction.h"
-#include "platform/qt_application.h"
+#include "titles_fixture.h"
 
 namespace dialogtest {
 
-// Runs `step` once, inside the modal loop, after the dialog has been shown.
+// Runs `step` once, inside the modal loop, after the dialog has been shown
+// and made the active window.
 inline void whenShown(QDialog& dialog, std::function<void()> step) {
     class Watcher : public QObject {
     public:
@@ -50,51 +39,30 @@ inline void whenShown(QDialog& dialog, std::function<void()> step) {
     new Watcher(dialog, std::move(step));
 }
 
-// The start-up window every dialog reads the data folder from; one per run.
-inline TForm1& startupWindow() {
-    static TForm1* form = TForm1::exists() ? &TForm1::instance() : new TForm1;
-    return *form;
-}
-
-class DialogTest : public ::testing::Test {
+class DialogTest : public titlestest::TitlesFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir_.isValid());
-        QDir(dir_.path()).mkpath(QStringLiteral("Data"));
-        startupWindow().store().setAppDir(dir_.path());
-        startupWindow().store().CreateTables();
-    }
-
-    QString table(const QString& file) const { return startupWindow().store().tablePath(file); }
+    QString table(const QString& file) { return store().tablePath(file); }
 
     // Runs one statement given by its lines.
-    static void run(const QStringList& lines) {
+    static void runLines(const QStringList& lines) {
         engine::Query q;
         for (const QString& line : lines) q.add(line.toStdString());
         q.execSQL();
     }
 
-    void addTitle(int idtp, const QString& number, const QString& village, const QString& holder,
-                  const QString& idanexa) {
-        run({QStringLiteral("INSERT INTO \"%1\" (IDTP, TPNR, TPCOD, TITULAR, INSAT, DATA, SUPTOT, ANEXA, IDANEXA)")
-                 .arg(table(QStringLiteral("TP.dbf"))),
-             QStringLiteral("VALUES (%1,\"%2\",0,\"%3\",\"%4\",\"01.02.2003\",1.5,\"\",%5)")
-                 .arg(idtp)
-                 .arg(number, holder, village, idanexa)});
+    // A title of a given identifier; idanexa is the literal written (NULL, -1 ...).
+    void addTitleRow(int idtp, const QString& number, const QString& village, const QString& holder,
+                     const QString& idanexa) {
+        insert(QStringLiteral("TP.dbf"), {{"IDTP", QString::number(idtp)},
+                                          {"TPNR", text(number)},
+                                          {"TPCOD", QStringLiteral("0")},
+                                          {"TITULAR", text(holder)},
+                                          {"INSAT", text(village)},
+                                          {"DATA", text(QStringLiteral("01.02.2003"))},
+                                          {"SUPTOT", QStringLiteral("1.5")},
+                                          {"ANEXA", text(QString())},
+                                          {"IDANEXA", idanexa}});
     }
-
-    // The balloons shown so far: "target: text".
-    QStringList balloons() const {
-        QStringList shown;
-        for (const platform::DialogRequest& r : script.requestsOf(platform::DialogKind::Balloon))
-            shown << r.target + QStringLiteral(": ") + r.text;
-        return shown;
-    }
-
-    platform::ScriptedAnswers script;
-
-private:
-    QTemporaryDir dir_;
 };
 
 }  // namespace dialogtest

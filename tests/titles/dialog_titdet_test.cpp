@@ -70,7 +70,7 @@ TEST_F(TitDetDialogTest, ChecksPlotParcelAndAreaInThisOrder) {
     };
     for (const Case& c : cases) {
         TTitDetAddF d;
-        const size_t before = script.requestsOf(platform::DialogKind::Balloon).size();
+        const size_t before = answers.requestsOf(platform::DialogKind::Balloon).size();
         QWidget* focused = nullptr;
         EXPECT_FALSE(memorize(
             d,
@@ -80,7 +80,7 @@ TEST_F(TitDetDialogTest, ChecksPlotParcelAndAreaInThisOrder) {
                 d.SuprafE->setText(QString::fromLatin1(c.area));
             },
             &focused));
-        const auto shown = script.requestsOf(platform::DialogKind::Balloon);
+        const auto shown = answers.requestsOf(platform::DialogKind::Balloon);
         ASSERT_EQ(shown.size(), before + 1) << c.balloon;
         EXPECT_EQ(shown.back().target + QStringLiteral(": ") + shown.back().text, QString::fromLatin1(c.balloon));
         EXPECT_EQ(focused ? focused->objectName() : QString(), shown.back().target);

@@ -18,7 +18,7 @@ using dialogtest::whenShown;
 
 class TitluDialogTest : public dialogtest::DialogTest {
 protected:
-    QString tp() const { return QStringLiteral("FROM \"") + table(QStringLiteral("TP.dbf")) + QLatin1Char('"'); }
+    QString tp() { return QStringLiteral("FROM \"") + table(QStringLiteral("TP.dbf")) + QLatin1Char('"'); }
 
     // Presses "&Memoreaza" with number and village typed; closes the dialog
     // when it stayed open. What the dialog returned.
@@ -34,12 +34,12 @@ protected:
         return edit ? d.ExecuteEdit(QStringLiteral("7")) : d.ExecuteAdd();
     }
 
-    std::vector<platform::DialogRequest> messages() const { return script.requestsOf(platform::DialogKind::Message); }
+    std::vector<platform::DialogRequest> asked() const { return answers.requestsOf(platform::DialogKind::Message); }
 };
 
 TEST_F(TitluDialogTest, PrepareNewStartsFromTodayTheFirstVillageAndTheLastSurface) {
-    addTitle(2, QStringLiteral("5"), QStringLiteral("VALENI"), QStringLiteral("A"), QStringLiteral("NULL"));
-    addTitle(3, QStringLiteral("6"), QStringLiteral("BRAZI"), QStringLiteral("B"), QStringLiteral("NULL"));
+    addTitleRow(2, QStringLiteral("5"), QStringLiteral("VALENI"), QStringLiteral("A"), QStringLiteral("NULL"));
+    addTitleRow(3, QStringLiteral("6"), QStringLiteral("BRAZI"), QStringLiteral("B"), QStringLiteral("NULL"));
     TTitluAddF d;
     d.NrE->setText(QStringLiteral("12"));
     d.CodE->setText(QStringLiteral("44"));
@@ -98,31 +98,31 @@ TEST_F(TitluDialogTest, TheNumberCheckCountsOtherTitlesWithTheSameNumber) {
                                               "AND IDTP<>7"};
     EXPECT_EQ(d.numberCheck().lines(), changed);
     EXPECT_EQ(d.EditedId, QStringLiteral("7"));
-    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(asked().empty());
 }
 
 TEST_F(TitluDialogTest, ANumberInUseIsStoredOnlyOnDa) {
-    addTitle(7, QStringLiteral("12"), QStringLiteral("SAT"), QStringLiteral("A"), QStringLiteral("NULL"));
+    addTitleRow(7, QStringLiteral("12"), QStringLiteral("SAT"), QStringLiteral("A"), QStringLiteral("NULL"));
     struct Case {
         int answer;
         bool confirmed;
     };
     for (const Case& c : {Case{mrDa, true}, Case{mrNu, false}, Case{mrRenunt, false}}) {
-        const size_t before = messages().size();
-        script.message(c.answer);
+        const size_t before = asked().size();
+        answers.message(c.answer);
         TTitluAddF d;
         bool stayedOpen = false;
         EXPECT_EQ(memorize(d, QStringLiteral("12"), QStringLiteral("SAT"), false, &stayedOpen), c.confirmed);
         EXPECT_EQ(stayedOpen, !c.confirmed);
-        ASSERT_EQ(messages().size(), before + 1);
-        const platform::DialogRequest& asked = messages().back();
-        EXPECT_EQ(asked.heading, QStringLiteral("ADAUGARE TITLU"));
-        EXPECT_EQ(asked.text, QStringLiteral("Mai exista un titlu cu acelasi numar!\rContinuati asa ?"));
-        EXPECT_EQ(asked.messageKind, int(mkWarning));
-        EXPECT_EQ(asked.buttons, int(mbDa + mbNu));
+        ASSERT_EQ(asked().size(), before + 1);
+        const platform::DialogRequest question = asked().back();
+        EXPECT_EQ(question.heading, QStringLiteral("ADAUGARE TITLU"));
+        EXPECT_EQ(question.text, QStringLiteral("Mai exista un titlu cu acelasi numar!\rContinuati asa ?"));
+        EXPECT_EQ(question.messageKind, int(mkWarning));
+        EXPECT_EQ(question.buttons, int(mbDa + mbNu));
     }
     // The title itself does not count when it is changed, nor is an empty number looked up.
-    const size_t before = messages().size();
+    const size_t before = asked().size();
     TTitluAddF d;
     whenShown(d, [&] {
         d.NrE->setText(QStringLiteral("12"));
@@ -131,8 +131,8 @@ TEST_F(TitluDialogTest, ANumberInUseIsStoredOnlyOnDa) {
     });
     EXPECT_TRUE(d.ExecuteEdit(QStringLiteral("7")));
     EXPECT_TRUE(memorize(d, QStringLiteral("  "), QStringLiteral("SAT")));
-    EXPECT_EQ(messages().size(), before);
-    EXPECT_EQ(script.pending(), 0);
+    EXPECT_EQ(asked().size(), before);
+    EXPECT_EQ(answers.pending(), 0);
 }
 
 TEST_F(TitluDialogTest, AcceptedValuesAreReadyForTheStatement) {
