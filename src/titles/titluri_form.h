@@ -1,0 +1,180 @@
+#pragma once
+
+#include <vector>
+
+#include <QDialog>
+#include <QStringList>
+
+#include "engine/query.h"
+#include "engine/table_dataset.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QStackedWidget;
+class QToolButton;
+
+namespace data {
+class DataStore;
+}
+
+namespace ui {
+class DataGrid;
+class HeaderBand;
+}
+
+namespace titles {
+class LineDetailPanel;
+}
+
+// The annexes-and-titles form, the screen the clerks work in. Two views,
+// chosen in the list on the left: the annex view (pages 0 to 11: the lines of
+// one annex, the details of the current line and the titles issued for it)
+// and the titles view (page 12: every title with its surfaces, their totals
+// and the files attached to it).
+//
+// Datasets: Tx (all titles; in the annex view filtered to the current line),
+// Anex (the lines of the annex shown, with a summary of their titles), Dx
+// (all surfaces, filtered to the current title), ToX (the current title's
+// sums by category), Tp (the attached files, filtered to the current title)
+// and Sx (the carrier of every INSERT, UPDATE and DELETE).
+//
+// Refreshes let pending events run so the screen keeps up; a nested call of
+// a refresh (the user typing or scrolling meanwhile) only counts itself in
+// BusyCount or SelectCount, and the outer call runs once more at its end.
+class TTitluriF : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TTitluriF(QWidget* parent = nullptr);
+    ~TTitluriF() override;
+
+    // The main menu's "Anexe si Titluri": prepares the lists, shows the form
+    // modally on "Anexa 2A" and cleans up when it closes.
+    void ShowTitlesForm();
+    // What ShowTitlesForm does before and after the modal loop: the village
+    // list, the annex-type files, the titles and "Anexa 2A"; then closing
+    // the datasets and removing the files.
+    void prepareOpening();
+    void closeDown();
+    // Annex page 0..11, or the titles view (12); a negative index does nothing.
+    void ShowPage(int index);
+    // Rebuilds and reopens the annex list by the filters, keeping the current line.
+    void FiltruSat();
+    // Filters the titles to those of the current line.
+    void PozitioneazaTx();
+    void ListView1SelectItem();
+    void AnexeSelectChange();
+    // Surfaces, category sums, totals, files and buttons of the current title.
+    void TxAfterScroll();
+    void TxCalcFields(engine::CalcRow& row);
+    void FormShow();
+    // Escape closes the form; true when the key was handled.
+    bool FormKeyDown(int key);
+
+    // The page shown: 0..11 an annex, 12 the titles view, -1 before the first.
+    int shownPage() const { return page_; }
+    bool annexViewShown() const;
+    bool titlesViewShown() const;
+
+    // Replaces the statement of Sx and runs it; every statement run so is
+    // appended to the log while one is set.
+    void runStatement(const QStringList& lines);
+    void setStatementLog(std::vector<QStringList>* log) { log_ = log; }
+
+    engine::Query Tx;
+    engine::Query Anex;
+    engine::Query Dx;
+    engine::Query ToX;
+    engine::Query Sx;
+    engine::TableDataset Tp;
+
+    int BusyCount = 0;
+    int SelectCount = 0;
+
+    ui::HeaderBand* HeaderBand1;
+
+    // Left panel
+    QListWidget* ListView1;
+    QComboBox* ComboBox1;
+    QLineEdit* NumeSrc;
+    QCheckBox* CheckBox1;
+    QCheckBox* CheckBox2;
+    QLabel* TotalLab;
+    QLabel* Label140;
+    QComboBox* AnexeSelect;
+
+    // Annex view
+    QLabel* Label21;
+    ui::DataGrid* SMDBGrid3;
+    ui::DataGrid* SMDBGrid4;
+    titles::LineDetailPanel* PageControl2;
+    QToolButton* AddLineB;
+    QToolButton* EditLineB;
+    QToolButton* DeleteLineB;
+    QToolButton* LbSpeedButton2;  // "Exporta"
+    QToolButton* ImportB;
+    QToolButton* LbSpeedButton4;  // "Adauga titlu existent"
+    QToolButton* LbSpeedButton5;  // "Introdu titlu nou"
+    QToolButton* LbSpeedButton6;  // "Detalii titlu selectat"
+    QToolButton* LbSpeedButton1;  // "Scoate titlu"
+
+    // Titles view
+    ui::DataGrid* SMDBGrid1;
+    ui::DataGrid* SMDBGrid2;
+    ui::DataGrid* DBGrid1;
+    ui::DataGrid* DBGrid2;
+    QSplitter* Splitter1;
+    QToolButton* TitluAddB;
+    QToolButton* TitluEditB;
+    QToolButton* TitluDeleteB;
+    QToolButton* SupAddB;
+    QToolButton* SupEditB;
+    QToolButton* SupDeleteB;
+    QToolButton* PozaShowB;
+    QToolButton* PozaAddB;
+    QToolButton* PozaDelB;
+    QMenu* PozaMenu;
+    QAction* PozaShowItem;
+    QAction* PozaAddItem;
+    QAction* PozaDelItem;
+    QGroupBox* SearchGroup;
+    QLineEdit* MostSrc;
+    QLineEdit* TitluSrc;
+    QToolButton* TitluSearchB;
+    QToolButton* TitluClearB;
+    QLabel* ExtravilanLab;
+    QLabel* IntravilanLab;
+    QLabel* GeneralLab;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* buildLeftPanel();
+    QWidget* buildAnnexView();
+    QWidget* buildTitlesView();
+    void connectFilters();
+    void showTitlesView();
+    void composeAnnexList(int index);
+    void loadAnnexTypes(int index);
+    void writeAnnexTypeFile(const QString& annex, const QString& path);
+
+    data::DataStore& store() const;
+    QString tablePath(const QString& file) const;
+    QString annexTypeFile(int index) const;
+
+    QStackedWidget* views_;
+    QWidget* annexView_;
+    QWidget* titlesView_;
+    int page_ = -1;
+    std::vector<QStringList>* log_ = nullptr;
+};
