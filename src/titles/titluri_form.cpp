@@ -112,6 +112,7 @@ TTitluriF::TTitluriF(QWidget* parent)
     body->addWidget(views_, 1);
 
     connectFilters();
+    connectLinkingSearchAndFiles();
 
     // The window sees every key before its controls.
     for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);

@@ -153,6 +153,53 @@ public:
     QLabel* IntravilanLab;
     QLabel* GeneralLab;
 
+    // ---- Linking titles to lines, title search and sorting, attached files ----
+    // (titluri_links.cpp, titluri_search.cpp, titluri_files.cpp)
+
+    // "Adauga titlu existent": links a free title, chosen in its dialog, to the current line.
+    void LbSpeedButton4Click();
+    // "Introdu titlu nou": a new title pre-filled from the current line and linked to it.
+    void LbSpeedButton5Click();
+    // "Detalii titlu selectat": the titles view, on the current title of the line.
+    void LbSpeedButton6Click();
+    // "Scoate titlu": takes the current title out of its line.
+    void LbSpeedButton1Click();
+
+    // "Cauta": titles by holder and by the beginning of the number.
+    void TitluSearchBClick();
+    // "Afiseaza tot": drops the search; the typed texts and the order stay.
+    void TitluClearBClick();
+    // Enter in the holder box moves to the number box; in the number box it searches.
+    bool MostSrcKeyDown(int key);
+    bool TitluSrcKeyDown(int key);
+    // Header clicks: sort by the column, keeping the current title or line.
+    void SMDBGrid1TitleClick(const QString& field);
+    void SMDBGrid3TitleClick(const QString& field);
+
+    // Opens the current attached file with the desktop's application for its
+    // type; a file no longer there can be pointed to again, and with it the
+    // folder of every stored file.
+    void PozaShowBClick();
+    // Attaches a file to the current title (its path only).
+    void PozaAddBClick();
+    // Removes the current attachment; the file stays on disk.
+    void PozaDelBClick();
+    // Points every non-empty stored path into newFolder (which ends in a
+    // separator), keeping each file's own name.
+    void RelocateFiles(const QString& newFolder);
+    // The files grid's hint follows the current file.
+    void TpAfterScroll();
+
+    // The spare table RelocateFiles walks Fisiere.dbf with.
+    engine::TableDataset Ty;
+
+private:
+    void connectLinkingSearchAndFiles();
+    void connectSearchCommands();
+    void connectFileCommands();
+    // Where the attach dialog opened last.
+    QString attachFolder_;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

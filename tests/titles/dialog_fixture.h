@@ -3,11 +3,16 @@
 // The dialogs' tests: the titles fixture, and a way to act inside a dialog's
 // modal loop.
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include <QDialog>
 #include <QTimer>
 #include <QtTest/QTest>
 
+#include "app/progress_window.h"
+#include "titles/alege_titlu_dialog.h"
+#include "titles/titlu_add_dialog.h"
 #include "titles_fixture.h"
 
 namespace dialogtest {
@@ -38,6 +43,29 @@ inline void whenShown(QDialog& dialog, std::function<void()> step) {
     };
     new Watcher(dialog, std::move(step));
 }
+
+// The windows the program makes once and the form's commands show: made
+// before a test asks for them, and deleted while the application still runs
+// (a shown window left to the static destructors outlives the platform
+// plugin and crashes the exit).
+class ProgramWindows : public ::testing::Environment {
+public:
+    static void ensure() {
+        if (!windows().empty()) return;
+        windows().emplace_back(std::make_unique<TContor>());
+        windows().emplace_back(std::make_unique<TAlegeTitluF>());
+        windows().emplace_back(std::make_unique<TTitluAddF>());
+    }
+    void TearDown() override { windows().clear(); }
+
+private:
+    static std::vector<std::unique_ptr<QWidget>>& windows() {
+        static std::vector<std::unique_ptr<QWidget>> made;
+        return made;
+    }
+};
+
+inline ::testing::Environment* const programWindows = ::testing::AddGlobalTestEnvironment(new ProgramWindows);
 
 class DialogTest : public titlestest::TitlesFixture {
 protected:
