@@ -688,9 +688,8 @@ std::vector<uint32_t> scanRecords(const TableSource& source, uint32_t sourceInde
     // The narrowest equality lookup, if there is one. A lookup costs about
     // as much as the records it finds, so one that finds a few ends the search.
     constexpr size_t kFewRecords = 16;
-    int lookupField = -1;
-    Value lookupKey;
-    size_t lookupSize = SIZE_MAX;
+    bool looked = false;
+    std::vector<uint32_t> hits;
     for (int32_t term : conditions) {
         const BoundExpr& t = exprs[size_t(term)];
         if (t.op != ExprOp::Compare || t.cmp != CompareOp::Equal) continue;
@@ -700,14 +699,10 @@ std::vector<uint32_t> scanRecords(const TableSource& source, uint32_t sourceInde
         if (col->op != ExprOp::Column || col->source != sourceIndex || val->op != ExprOp::Constant ||
             val->constant.isNull() || val->type != col->type)
             continue;
-        Value key = datumToValue(val->constant);
-        const size_t size = source.table->lookup(int(col->field), key).size();
-        if (size < lookupSize) {
-            lookupSize = size;
-            lookupField = int(col->field);
-            lookupKey = std::move(key);
-        }
-        if (lookupSize <= kFewRecords) break;
+        const std::vector<uint32_t>& found = source.table->lookup(int(col->field), datumToValue(val->constant));
+        if (!looked || found.size() < hits.size()) hits = found;
+        looked = true;
+        if (hits.size() <= kFewRecords) break;
     }
 
     std::vector<uint32_t> rows(sourceCount, kNoRow);
@@ -719,8 +714,7 @@ std::vector<uint32_t> scanRecords(const TableSource& source, uint32_t sourceInde
         return true;
     };
     std::vector<uint32_t> out;
-    if (lookupField >= 0) {
-        const std::vector<uint32_t> hits = source.table->lookup(lookupField, lookupKey);
+    if (looked) {
         for (uint32_t r : hits)
             if (passes(r)) out.push_back(r);
         return out;
