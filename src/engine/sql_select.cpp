@@ -86,8 +86,7 @@ struct OrderKey {
 struct JoinPlan {
     bool left = false;
     std::vector<std::pair<int32_t, int32_t>> keys;  // (expression over earlier sources, expression over this one)
-    int32_t residual = -1;                           // the rest of ON, or -1
-    std::vector<int32_t> residualTerms;
+    std::vector<int32_t> residualTerms;             // the rest of ON
 };
 
 struct AggregateState {
