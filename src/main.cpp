@@ -15,6 +15,7 @@
 #include "app/progress_window.h"
 #include "app/startup_window.h"
 #include "platform/single_instance.h"
+#include "titles/titluri_form.h"
 
 namespace {
 
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
     TForm5 form5;
     TContor contor;
     TErori erori;
+    TTitluriF titluriF;
+    form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
 
     QObject::connect(&single, &platform::SingleInstance::activationRequested, &app,
                      [&] { bringForward(frontWindow(&form1, &form3)); });

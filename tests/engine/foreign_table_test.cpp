@@ -58,6 +58,9 @@ TEST(ForeignTable, FixturesOfOtherToolsReadRight) {
         {"shapelib_1252.dbf",
          {{txt("Café Müller"), num("5"), num("2.5")}, {txt(""), Value(), Value()}, {txt("Maria"), num("123456"), num("-0.1234")}}},
         {"shapelib_cpg.dbf", {{txt("Ion Ştefănescu"), num("7")}}},
+        // Driver byte 0 and no .cpg: read as 1250. An empty number is written as 0.
+        {"libreoffice_1250.dbf",
+         {kTitles[0], kTitles[1], {num("4"), txt("B7"), num("0"), day(1999, 12, 31), txt("")}}},
     };
     Database db;
     for (const auto& c : cases) {

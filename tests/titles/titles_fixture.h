@@ -5,6 +5,7 @@
 // seam for every question, and helpers to put rows into the tables and read
 // them back. Shared by the tests of the titles folder.
 #include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,9 @@
 #include "data/data_store.h"
 #include "engine/query.h"
 #include "platform/interaction.h"
+
+// Texts read as texts in the failure messages of the tests.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace titlestest {
 
