@@ -33,8 +33,11 @@ done
 render apps/48/preferences-system.svg 32 admin.png
 render status/64/dialog-password.svg 48 password.png
 
-# Annexes-and-titles dialogs
+# Annexes-and-titles dialogs and the attached-files buttons
 render apps/48/accessories-text-editor.svg 32 annex-line.png
 render mimetypes/64/application-certificate.svg 32 title.png
 render apps/48/puremaps.svg 32 surface.png
 render apps/48/kfind.svg 32 choose-title.png
+render actions/22/document-preview.svg 16 file-show.png
+render actions/22/list-add.svg 16 file-add.png
+render actions/22/edit-delete.svg 16 file-delete.png
