@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QToolButton>
@@ -44,7 +45,12 @@ bool fitsStoredPath(const QString& path, const QString& heading) {
 
 }  // namespace
 
-void TTitluriF::connectFileCommands() {
+void TTitluriF::setUpFileCommands() {
+    // The one column fills the grid; a long path keeps its drive and its
+    // file name in sight, and the hint shows it whole.
+    DBGrid2->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    DBGrid2->setTextElideMode(Qt::ElideMiddle);
+
     connect(PozaShowB, &QToolButton::clicked, this, &TTitluriF::PozaShowBClick);
     connect(PozaAddB, &QToolButton::clicked, this, &TTitluriF::PozaAddBClick);
     connect(PozaDelB, &QToolButton::clicked, this, &TTitluriF::PozaDelBClick);

@@ -196,7 +196,7 @@ public:
 private:
     void connectLinkingSearchAndFiles();
     void connectSearchCommands();
-    void connectFileCommands();
+    void setUpFileCommands();
     // Where the attach dialog opened last.
     QString attachFolder_;
 

@@ -38,7 +38,7 @@ void TTitluriF::connectLinkingSearchAndFiles() {
     connect(LbSpeedButton6, &QToolButton::clicked, this, &TTitluriF::LbSpeedButton6Click);
     connect(LbSpeedButton1, &QToolButton::clicked, this, &TTitluriF::LbSpeedButton1Click);
     connectSearchCommands();
-    connectFileCommands();
+    setUpFileCommands();
 }
 
 void TTitluriF::LbSpeedButton4Click() {
