@@ -13,7 +13,7 @@
 #include "app/pictures.h"
 #include "app/startup_window.h"
 #include "data/data_store.h"
-#include "titles/input_rules.h"
+#include "titles/upper_case_validator.h"
 #include "ui/data_grid.h"
 #include "ui/header_band.h"
 
@@ -65,7 +65,7 @@ TAlegeTitluF::TAlegeTitluF(QWidget* parent) : EntryDialog(parent) {
     TPNrX->setObjectName(QStringLiteral("TPNrX"));
     TPNrX->setMaxLength(16);
     TPNrX->setFixedWidth(140);
-    titles::forceUpperCase(TPNrX);
+    TPNrX->setValidator(new titles::UpperCaseValidator(TPNrX));
     QLabel* numberLabel = label(QStringLiteral("Numarul"), this);
     numberLabel->setBuddy(TPNrX);
     numberLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);

@@ -14,7 +14,7 @@
 #include "app/pictures.h"
 #include "app/startup_window.h"
 #include "data/text_routines.h"
-#include "titles/input_rules.h"
+#include "titles/upper_case_validator.h"
 #include "ui/header_band.h"
 #include "ui/numeric_edit.h"
 
@@ -90,19 +90,19 @@ TAnexaAdd1F::TAnexaAdd1F(QWidget* parent) : EntryDialog(parent) {
     NrCrtA->setText(QStringLiteral("0"));
 
     SatulE = editableBox(QStringLiteral("SatulE"), 24, this);
-    titles::forceUpperCase(SatulE);
+    SatulE->setValidator(new titles::UpperCaseValidator(SatulE));
     TipAnxE = editableBox(QStringLiteral("TipAnxE"), 24, this);
 
     NumeleE = new QLineEdit(this);
     NumeleE->setObjectName(QStringLiteral("NumeleE"));
     NumeleE->setMaxLength(120);
     NumeleE->setMinimumWidth(380);
-    titles::forceUpperCase(NumeleE);
+    NumeleE->setValidator(new titles::UpperCaseValidator(NumeleE));
     MostenE = new QLineEdit(this);
     MostenE->setObjectName(QStringLiteral("MostenE"));
     MostenE->setMaxLength(120);
     MostenE->setMinimumWidth(380);
-    titles::forceUpperCase(MostenE);
+    MostenE->setValidator(new titles::UpperCaseValidator(MostenE));
 
     const QString surfaceMask = QStringLiteral("9999.9999");
     SINCAPE = surfaceEdit(QStringLiteral("SINCAPE"), surfaceMask, 9, 100, this);

@@ -15,7 +15,7 @@
 #include "app/pictures.h"
 #include "app/startup_window.h"
 #include "data/text_routines.h"
-#include "titles/input_rules.h"
+#include "titles/upper_case_validator.h"
 #include "ui/header_band.h"
 #include "ui/numeric_edit.h"
 
@@ -79,7 +79,7 @@ TTitDetAddF::TTitDetAddF(QWidget* parent) : EntryDialog(parent) {
     TarlaNrE = textEdit(QStringLiteral("TarlaNrE"), 16, 90, this);
     ParcelaNrE = numberEdit(QStringLiteral("ParcelaNrE"), QString(), 6, this);
     LotNrE = textEdit(QStringLiteral("LotNrE"), 16, 80, this);
-    titles::forceUpperCase(LotNrE);
+    LotNrE->setValidator(new titles::UpperCaseValidator(LotNrE));
     SuprafE = numberEdit(QStringLiteral("SuprafE"), QStringLiteral("1111.1111"), 9, this);
     ObsE = textEdit(QStringLiteral("ObsE"), 50, 0, this);
     VecinNE = textEdit(QStringLiteral("VecinNE"), 36, 230, this);

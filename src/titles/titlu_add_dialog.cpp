@@ -19,7 +19,8 @@
 #include "app/startup_window.h"
 #include "data/data_store.h"
 #include "data/text_routines.h"
-#include "titles/input_rules.h"
+#include "titles/memo_length.h"
+#include "titles/upper_case_validator.h"
 #include "ui/header_band.h"
 #include "ui/numeric_edit.h"
 
@@ -62,7 +63,7 @@ TTitluAddF::TTitluAddF(QWidget* parent) : EntryDialog(parent) {
     NrE->setObjectName(QStringLiteral("NrE"));
     NrE->setMaxLength(16);
     NrE->setFixedWidth(150);
-    titles::forceUpperCase(NrE);
+    NrE->setValidator(new titles::UpperCaseValidator(NrE));
 
     CodE = new ui::NumericEdit(this);
     CodE->setObjectName(QStringLiteral("CodE"));
@@ -91,7 +92,7 @@ TTitluAddF::TTitluAddF(QWidget* parent) : EntryDialog(parent) {
     SatE->lineEdit()->setMaxLength(24);
     SatE->setMaxVisibleItems(16);
     SatE->setFixedWidth(220);
-    titles::forceUpperCase(SatE);
+    SatE->setValidator(new titles::UpperCaseValidator(SatE));
 
     SupTot = new ui::NumericEdit(this);
     SupTot->setObjectName(QStringLiteral("SupTot"));

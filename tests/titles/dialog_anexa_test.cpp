@@ -200,12 +200,17 @@ TEST_F(AnexaDialogTest, EnterMovesOnFromNameHeirsAndSurfacesOnly) {
 TEST_F(AnexaDialogTest, EnterOnTheFocusedButtonMemorizesAndEscapeCancels) {
     TAnexaAdd1F d;
     whenShown(d, [&] {
-        d.SatulE->setEditText(QStringLiteral("SAT"));
-        d.NumeleE->setText(QStringLiteral("ION"));
+        // Village and name are typed in capitals.
+        d.SatulE->setFocus();
+        QTest::keyClicks(d.SatulE, QStringLiteral("sat"));
+        d.NumeleE->setFocus();
+        QTest::keyClicks(d.NumeleE, QStringLiteral("ion"));
         d.LbButton1->setFocus();
         QTest::keyClick(d.LbButton1, Qt::Key_Return);
     });
     EXPECT_TRUE(d.Execute());
+    EXPECT_EQ(d.SatulE->currentText(), QStringLiteral("SAT"));
+    EXPECT_EQ(d.NumeleE->text(), QStringLiteral("ION"));
 
     for (const char* where : {"NumeleE", "ExTot", "LbButton1"}) {
         whenShown(d, [&] {

@@ -1,36 +1,12 @@
-#include "titles/input_rules.h"
+#include "titles/memo_length.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QTextCursor>
-#include <QValidator>
 
 #include <algorithm>
 #include <memory>
 
 namespace titles {
-namespace {
-
-// A validator may rewrite what is typed: this one only raises the letters.
-class UpperCaseValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-
-    State validate(QString& input, int&) const override {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
-
-}  // namespace
-
-void forceUpperCase(QLineEdit* edit) { edit->setValidator(new UpperCaseValidator(edit)); }
-
-void forceUpperCase(QComboBox* box) {
-    if (QLineEdit* edit = box->lineEdit()) forceUpperCase(edit);
-}
 
 void limitLength(QPlainTextEdit* memo, int maxLength) {
     auto accepted = std::make_shared<QString>(memo->toPlainText());
