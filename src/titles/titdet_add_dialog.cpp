@@ -225,7 +225,8 @@ void TTitDetAddF::selectTypeAndCategory(const QString& tip, const QString& categ
     while (CategC->count() > kCategories.size()) CategC->removeItem(CategC->count() - 1);
     data::SelectComboItem(CategC, categ);
     if (CategC->currentIndex() < 0 && !categ.isEmpty()) {
-        CategC->addItem(categ);
+        // It goes back into a statement's text literal: no double quotes.
+        CategC->addItem(QString(categ).remove(QLatin1Char('"')));
         CategC->setCurrentIndex(CategC->count() - 1);
     }
 }

@@ -157,6 +157,8 @@ TEST_F(TitDetDialogTest, AStoredSurfaceShowsItsOwnTypeAndCategory) {
     d.selectTypeAndCategory(QStringLiteral("EXTRAVILAN"), QStringLiteral("Ogor"));
     EXPECT_EQ(d.CategC->currentText(), QStringLiteral("Ogor"));
     EXPECT_EQ(d.CategC->count(), 12);
+    d.selectTypeAndCategory(QStringLiteral("EXTRAVILAN"), QStringLiteral("Ogor \"mare\""));
+    EXPECT_EQ(d.CategC->currentText(), QStringLiteral("Ogor mare"));
     d.selectTypeAndCategory(QStringLiteral("INTRAVILAN"), QStringLiteral("Vii"));
     EXPECT_EQ(d.CategC->currentText(), QStringLiteral("Vii"));
     EXPECT_EQ(d.CategC->count(), 11);
