@@ -15,6 +15,10 @@
 #include "app/progress_window.h"
 #include "app/startup_window.h"
 #include "platform/single_instance.h"
+#include "titles/alege_titlu_dialog.h"
+#include "titles/anexa_add_dialog.h"
+#include "titles/titdet_add_dialog.h"
+#include "titles/titlu_add_dialog.h"
 #include "titles/titluri_form.h"
 
 namespace {
@@ -62,6 +66,10 @@ int main(int argc, char** argv) {
     TContor contor;
     TErori erori;
     TTitluriF titluriF;
+    TTitluAddF titluAddF;
+    TTitDetAddF titDetAddF;
+    TAnexaAdd1F anexaAdd1F;
+    TAlegeTitluF alegeTitluF;
     form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
 
     QObject::connect(&single, &platform::SingleInstance::activationRequested, &app,

@@ -112,6 +112,7 @@ TTitluriF::TTitluriF(QWidget* parent)
     body->addWidget(views_, 1);
 
     connectFilters();
+    connectCommands();
 
     // The window sees every key before its controls.
     for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
@@ -508,6 +509,20 @@ void TTitluriF::connectFilters() {
     connect(CheckBox1, &QCheckBox::toggled, this, &TTitluriF::FiltruSat);
     connect(CheckBox2, &QCheckBox::toggled, this, &TTitluriF::FiltruSat);
     connect(AnexeSelect, &QComboBox::currentIndexChanged, this, &TTitluriF::AnexeSelectChange);
+}
+
+void TTitluriF::connectCommands() {
+    connect(AddLineB, &QToolButton::clicked, this, &TTitluriF::AddLineBClick);
+    connect(EditLineB, &QToolButton::clicked, this, &TTitluriF::EditLineBClick);
+    connect(DeleteLineB, &QToolButton::clicked, this, &TTitluriF::DeleteLineBClick);
+    connect(SMDBGrid3, &ui::DataGrid::deletePressed, this, &TTitluriF::DeleteLineBClick);
+    connect(TitluAddB, &QToolButton::clicked, this, &TTitluriF::TitluAddBClick);
+    connect(TitluEditB, &QToolButton::clicked, this, &TTitluriF::TitluEditBClick);
+    connect(TitluDeleteB, &QToolButton::clicked, this, &TTitluriF::TitluDeleteBClick);
+    connect(SMDBGrid1, &ui::DataGrid::deletePressed, this, &TTitluriF::TitluDeleteBClick);
+    connect(SupAddB, &QToolButton::clicked, this, &TTitluriF::SupAddBClick);
+    connect(SupEditB, &QToolButton::clicked, this, &TTitluriF::SupEditBClick);
+    connect(SupDeleteB, &QToolButton::clicked, this, &TTitluriF::SupDeleteBClick);
 }
 
 void TTitluriF::runStatement(const QStringList& lines) {

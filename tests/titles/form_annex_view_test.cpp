@@ -1,7 +1,5 @@
 // The form's opening, its pages and the annex view: the annex list and its
 // filters, the titles of the current line, the detail layouts.
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -23,11 +21,6 @@ namespace titlestest {
 namespace {
 
 using Rows = std::vector<std::string>;
-
-Rows sorted(Rows rows) {
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
 
 class AnnexView : public FormFixture {};
 
