@@ -15,6 +15,8 @@ enum class CodePage { Cp1250, Cp1252, Cp437, Cp850, Cp852, Iso8859_1, Iso8859_2,
 // and 0x98 in 1250) decodes to the C1 control of the same value, so that it
 // encodes back to the same byte.
 std::string decodeToUtf8(std::string_view bytes, CodePage page);
+// As above, appending to `out` (which a caller decoding many cells reuses).
+void appendDecoded(std::string& out, std::string_view bytes, CodePage page);
 
 // Romanian comma-below letters (ș ț Ș Ț) are written as the cedilla letters
 // (ş ţ Ş Ţ) when the code page has those and not the others. Returns false and

@@ -27,14 +27,18 @@ public:
     // Physical records, those marked deleted included (until a pack).
     virtual size_t recordCount() const = 0;
     virtual bool isDeleted(size_t record) const = 0;
-    // The decoded records; record r is row r.
+    // The decoded records; record r is row r. The store handed out never
+    // changes: a write while it is still held copies the rows first, so drop
+    // it when the statement is done.
     virtual std::shared_ptr<const ColumnStore> rows() const = 0;
 
     // The live records whose field equals key under the rules of `=` (texts
     // exact without trailing blanks, numbers and dates by value, NULL matches
     // nothing), in record order. A hash index is built on the first lookup of a
     // field and kept current by the Writer, so a loop of point statements does
-    // not scan the table each time.
+    // not scan the table each time. A text key matches texts exactly (the
+    // empty text matches empty cells); a text key of a number or date field is
+    // read as one. The list is valid until the next lookup on this table.
     virtual const std::vector<uint32_t>& lookup(int field, const Value& key) = 0;
 
     // The value as the field will store it: a text for a number or date field

@@ -1,0 +1,252 @@
+#include "engine/database.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "engine/dbf_format.h"
+#include "engine/dbf_table.h"
+#include "engine/errors.h"
+#include "engine/file_names.h"
+#include "engine/table_file.h"
+#include "engine/text.h"
+
+namespace engine {
+namespace {
+
+constexpr size_t kCopyChunk = 4 << 20;
+constexpr size_t kMaxHeaderLength = 0xFFFF;
+constexpr size_t kMaxRecordLength = 0xFFFF;
+
+struct stat statTable(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) throw TableError("Table does not exist: " + path);
+        throw TableError("Cannot open the table file " + path + ": " + std::strerror(errno));
+    }
+    if (!S_ISREG(st.st_mode)) throw TableError("Table does not exist: " + path);
+    return st;
+}
+
+std::optional<CodePage> cpgBeside(const std::string& path) {
+    const auto cpg = findSibling(path, ".cpg");
+    if (!cpg) return std::nullopt;
+    std::ifstream in(*cpg, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return codePageFromCpg(content.str().substr(0, 64));
+}
+
+// Exclusive use of a file for as long as it lives.
+class ExclusiveHold {
+public:
+    explicit ExclusiveHold(std::shared_ptr<TableFile> file) : file_(std::move(file)) { file_->acquireExclusive(); }
+    ~ExclusiveHold() { file_->releaseExclusive(); }
+    ExclusiveHold(const ExclusiveHold&) = delete;
+    ExclusiveHold& operator=(const ExclusiveHold&) = delete;
+
+private:
+    std::shared_ptr<TableFile> file_;
+};
+
+class ExclusiveHandle final : public Database::ExclusiveLock {
+public:
+    explicit ExclusiveHandle(std::shared_ptr<TableFile> file) : hold_(std::move(file)) {}
+
+private:
+    ExclusiveHold hold_;
+};
+
+void checkSizes(const DbfLayout& layout, const std::string& path) {
+    if (layout.fields.empty()) throw TableError("The table " + path + " must have at least one field");
+    if (layout.headerLength > kMaxHeaderLength || layout.recordLength > kMaxRecordLength)
+        throw TableError("The table " + path + " would have too many or too wide fields");
+}
+
+// The file's layout and the number of whole records it holds, read anew
+// (the caller holds the file exclusively).
+DbfLayout readLayout(const TableFile& file, size_t& count) {
+    const FileIdentity id = file.identity();
+    std::string header(kDbfPrefixSize, '\0');
+    header.resize(file.readAt(0, &header[0], header.size()));
+    const size_t headerLength = headerLengthOf(header, uint64_t(id.size), file.path());
+    header.resize(headerLength);
+    header.resize(file.readAt(0, &header[0], headerLength));
+    DbfLayout layout = parseLayout(header, uint64_t(id.size), file.path());
+    const uint64_t present = (uint64_t(id.size) - layout.headerLength) / layout.recordLength;
+    count = size_t(std::min<uint64_t>(layout.headerCount, present));
+    return layout;
+}
+
+// Calls `each` with every whole record of the file, in order.
+template <class Each>
+void forEachRecord(const TableFile& file, const DbfLayout& layout, size_t count, Each each) {
+    const size_t length = layout.recordLength;
+    const size_t perChunk = std::max<size_t>(1, kCopyChunk / length);
+    std::string buffer(std::min(perChunk, std::max<size_t>(count, 1)) * length, '\0');
+    for (size_t start = 0; start < count;) {
+        const size_t want = std::min(perChunk, count - start);
+        const size_t got = file.readAt(layout.headerLength + uint64_t(start) * length, &buffer[0], want * length) / length;
+        if (got < want) throw TableError("The table file " + file.path() + " was cut short while being rewritten");
+        for (size_t i = 0; i < got; ++i) each(std::string_view(buffer.data() + i * length, length));
+        start += got;
+    }
+}
+
+}  // namespace
+
+struct Database::Impl {
+    struct Entry {
+        std::shared_ptr<TableFile> file;
+        std::shared_ptr<DbfTable> table;
+    };
+    std::map<std::string, Entry> entries;
+
+    Entry& entry(const std::string& resolved) {
+        const FileIdentity onDisk = FileIdentity::of(statTable(resolved));
+        Entry& e = entries[resolved];
+        if (!e.file) e.file = TableFile::open(resolved);
+        e.file->follow(onDisk);
+        return e;
+    }
+
+    std::shared_ptr<DbfTable> current(const std::string& resolved) {
+        Entry& e = entry(resolved);
+        TableFile::ReadLock lock(*e.file);
+        if (e.table && e.table->identity() == e.file->identity()) return e.table;
+        e.table.reset();
+        e.table = DbfTable::load(e.file, resolved, cpgBeside(resolved));
+        return e.table;
+    }
+
+    // Writes the table anew through `build`, which gets the new file, the
+    // table's file, its current layout and record count; the old file stays
+    // whole until the complete new one replaces it.
+    template <class Build>
+    void rewrite(const std::string& resolved, Build build) {
+        Entry& e = entry(resolved);
+        if (e.file->isBeingWritten())
+            throw TableError("The table " + resolved + " is being written by a statement and cannot be rebuilt now");
+        ExclusiveHold hold(e.file);
+        e.table.reset();
+        size_t count = 0;
+        const DbfLayout layout = readLayout(*e.file, count);
+        TableFile::NewFile replacement(resolved);
+        build(replacement, *e.file, layout, count);
+        replacement.write(std::string(1, kDbfEndOfFile));
+        e.file->replace(replacement);
+    }
+};
+
+Database::Database() : impl_(std::make_unique<Impl>()) {}
+Database::~Database() = default;
+
+Database& Database::global() {
+    static Database instance;
+    return instance;
+}
+
+std::shared_ptr<Table> Database::table(std::string_view path) { return impl_->current(resolvePath(path)); }
+
+bool Database::exists(std::string_view path) const {
+    struct stat st {};
+    return ::stat(resolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string Database::resolve(std::string_view path) const { return resolvePath(path); }
+
+void Database::createTable(std::string_view path, const std::vector<FieldDef>& fields) {
+    const std::string resolved = resolvePath(path);
+    if (exists(resolved)) throw TableError("Table already exists: " + resolved);
+    DbfLayout layout = DbfLayout::fresh();
+    for (const FieldDef& def : fields) {
+        DbfField f = makeField(def, resolved);
+        for (const DbfField& other : layout.fields)
+            if (equalsIgnoreCase(other.name, f.name))
+                throw TableError("The table " + resolved + " would have field " + f.name + " twice");
+        layout.fields.push_back(std::move(f));
+    }
+    arrangeLayout(layout);
+    checkSizes(layout, resolved);
+    TableFile::NewFile file(resolved);
+    file.write(buildHeader(layout, 0));
+    file.write(std::string(1, kDbfEndOfFile));
+    file.create(resolved);
+}
+
+void Database::alterTable(std::string_view path, const std::vector<FieldDef>& add, const std::vector<std::string>& drop) {
+    const std::string resolved = resolvePath(path);
+    impl_->rewrite(resolved, [&](TableFile::NewFile& out, const TableFile& file, const DbfLayout& old, size_t count) {
+        DbfLayout next = old;
+        next.fields.clear();
+        std::vector<int> source;  // per new field: the old field it copies, or -1
+        std::vector<bool> dropped(old.fields.size(), false);
+        for (const std::string& name : drop) {
+            const auto it = std::find_if(old.fields.begin(), old.fields.end(), [&](const DbfField& f) {
+                return f.visible >= 0 && equalsIgnoreCase(f.name, name);
+            });
+            if (it == old.fields.end()) throw BindError("Field " + name + " does not exist in table " + resolved);
+            dropped[size_t(it - old.fields.begin())] = true;
+        }
+        for (size_t i = 0; i < old.fields.size(); ++i) {
+            if (dropped[i]) continue;
+            next.fields.push_back(old.fields[i]);
+            source.push_back(int(i));
+        }
+        for (const FieldDef& def : add) {
+            DbfField f = makeField(def, resolved);
+            for (const DbfField& other : next.fields)
+                if (equalsIgnoreCase(other.name, f.name))
+                    throw BindError("Field " + f.name + " already exists in table " + resolved);
+            next.fields.push_back(std::move(f));
+            source.push_back(-1);
+        }
+        arrangeLayout(next);
+        checkSizes(next, resolved);
+
+        out.write(buildHeader(next, uint32_t(count)));
+        std::string record(next.recordLength, ' ');
+        forEachRecord(file, old, count, [&](std::string_view in) {
+            record[0] = in[0];
+            for (size_t i = 0; i < next.fields.size(); ++i) {
+                const DbfField& f = next.fields[i];
+                char* to = &record[1 + f.offset];
+                if (source[i] < 0)
+                    blankCell(f, to);
+                else
+                    std::memcpy(to, in.data() + 1 + old.fields[size_t(source[i])].offset, size_t(f.width));
+            }
+            out.write(record);
+        });
+    });
+}
+
+void Database::packTable(std::string_view path) {
+    const std::string resolved = resolvePath(path);
+    impl_->rewrite(resolved, [&](TableFile::NewFile& out, const TableFile& file, const DbfLayout& layout, size_t count) {
+        const std::string header = buildHeader(layout, uint32_t(count));
+        out.write(header);
+        size_t live = 0;
+        forEachRecord(file, layout, count, [&](std::string_view in) {
+            if (in[0] == '*') return;
+            out.write(in);
+            ++live;
+        });
+        out.patch(0, buildHeader(layout, uint32_t(live)));
+    });
+}
+
+std::unique_ptr<Database::ExclusiveLock> Database::lockExclusive(std::string_view path) {
+    const std::string resolved = resolvePath(path);
+    Impl::Entry& e = impl_->entry(resolved);
+    auto handle = std::make_unique<ExclusiveHandle>(e.file);
+    // Replaced while the lock was being taken: hold the file now in place.
+    e.file->follow(FileIdentity::of(statTable(resolved)));
+    return handle;
+}
+
+}  // namespace engine

@@ -1,0 +1,431 @@
+#include "engine/dbf_format.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "engine/errors.h"
+#include "engine/text.h"
+
+namespace engine {
+namespace {
+
+constexpr int kMaxTextWidth = 254;
+constexpr int kMaxNumberWidth = 20;
+constexpr size_t kMaxFieldName = 10;
+
+uint16_t readU16(std::string_view b, size_t at) {
+    return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
+}
+
+uint32_t readU32(std::string_view b, size_t at) {
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
+           uint32_t(uint8_t(b[at + 3])) << 24;
+}
+
+void writeU16(std::string& b, size_t at, size_t v) {
+    b[at] = char(v & 0xFF);
+    b[at + 1] = char((v >> 8) & 0xFF);
+}
+
+void writeU32(std::string& b, size_t at, uint64_t v) {
+    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+}
+
+[[noreturn]] void damaged(const std::string& path, const std::string& why) {
+    throw TableError("The table file " + path + " is damaged: " + why);
+}
+
+bool knownVersion(uint8_t v) {
+    const int level = v & 0x07;
+    return (level >= 2 && level <= 5) || v == 0x30 || v == 0x31 || v == 0x32;
+}
+
+bool isBlankByte(char c) { return c == ' ' || c == '\0'; }
+
+std::string_view trimBoth(std::string_view s) {
+    size_t i = 0, n = s.size();
+    while (i < n && isBlankByte(s[i])) ++i;
+    while (n > i && isBlankByte(s[n - 1])) --n;
+    return s.substr(i, n - i);
+}
+
+FieldType fieldTypeOf(char type) {
+    switch (type) {
+    case 'N':
+    case 'F': return FieldType::Number;
+    case 'D': return FieldType::Date;
+    case 'L': return FieldType::Logical;
+    default: return FieldType::Text;
+    }
+}
+
+bool isReadType(char type) {
+    return type == 'C' || type == 'N' || type == 'F' || type == 'D' || type == 'L';
+}
+
+// Parses the descriptors of the classic (32-byte) or level 7 (48-byte) form.
+// Returns an empty string when they add up, else what is wrong.
+std::string parseFields(std::string_view header, size_t prefixSize, size_t descriptorSize, size_t nameSize,
+                        size_t typeAt, size_t widthAt, DbfLayout& layout) {
+    layout.fields.clear();
+    const size_t headerLength = header.size();
+    size_t pos = prefixSize;
+    while (pos < headerLength && header[pos] != kDbfTerminator) {
+        if (pos + descriptorSize + 1 > headerLength)
+            return "the field descriptors do not fit the header length of " + std::to_string(headerLength) +
+                   " bytes";
+        const std::string_view d = header.substr(pos, descriptorSize);
+        DbfField f;
+        const std::string_view rawName = d.substr(0, nameSize);
+        f.name = std::string(rawName.substr(0, rawName.find('\0')));
+        f.type = char(toupper(static_cast<unsigned char>(d[typeAt])));
+        f.width = uint8_t(d[widthAt]);
+        f.decimals = uint8_t(d[widthAt + 1]);
+        f.descriptor = std::string(d);
+        const std::string label = "field " + std::to_string(layout.fields.size() + 1);
+        if (trimRight(f.name).empty()) return label + " has no name";
+        if (f.width == 0) return label + " (" + f.name + ") has width 0";
+        if (f.type == 'D' && f.width != 8) return "date field " + f.name + " is not 8 wide";
+        if (f.type == 'L' && f.width != 1) return "logical field " + f.name + " is not 1 wide";
+        if ((f.type == 'N' || f.type == 'F') && f.decimals >= f.width)
+            return "number field " + f.name + " has more decimals than width";
+        layout.fields.push_back(std::move(f));
+        pos += descriptorSize;
+    }
+    if (pos >= headerLength) return "the field descriptors have no end within the header length";
+    if (layout.fields.empty()) return "the table has no fields";
+    size_t sum = 1;
+    for (const auto& f : layout.fields) sum += size_t(f.width);
+    if (sum != layout.recordLength)
+        return "the fields take " + std::to_string(sum) + " bytes per record but the record length is " +
+               std::to_string(layout.recordLength);
+    layout.prefix = std::string(header.substr(0, prefixSize));
+    layout.descriptorSize = descriptorSize;
+    layout.headerTail = std::string(header.substr(pos + 1));
+    return {};
+}
+
+// Makes a number's text with exactly `decimals` decimals (more than the four a
+// Decimal holds are zeros).
+std::string formatNumber(Decimal d, int decimals) {
+    std::string s = d.toFixed(decimals < Decimal::kScale ? decimals : Decimal::kScale);
+    if (decimals > Decimal::kScale) s.append(size_t(decimals - Decimal::kScale), '0');
+    return s;
+}
+
+std::string describe(const DbfField& f) {
+    if (f.type == 'N' || f.type == 'F')
+        return std::to_string(f.width) + " characters with " + std::to_string(f.decimals) + " decimals";
+    return std::to_string(f.width) + " characters";
+}
+
+Value coerceText(const DbfField& field, const Value& value, CodePage page) {
+    std::string text = value.isNull() ? std::string() : value.type() == ValueType::Text ? value.asText() : value.toString();
+    const std::string_view trimmed = trimRight(text);
+    std::string encoded;
+    char32_t bad = 0;
+    if (!tryEncodeFromUtf8(trimmed, page, encoded, bad)) {
+        std::string ch;
+        appendUtf8(ch, bad);
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", unsigned(bad));
+        throw ValueError("Field " + field.name + " cannot hold the character '" + ch + "' (" + code +
+                         "): code page " + codePageName(page) + " lacks it");
+    }
+    if (encoded.size() > size_t(field.width))
+        throw ValueError("Text too long for field " + field.name + ": " + std::to_string(encoded.size()) +
+                         (page == CodePage::Utf8 ? " bytes" : " characters") + ", the field holds " +
+                         std::to_string(field.width));
+    return Value::text(std::string(trimRight(decodeToUtf8(encoded, page))));
+}
+
+Value coerceNumber(const DbfField& field, const Value& value) {
+    Decimal d;
+    switch (value.type()) {
+    case ValueType::Null: return value;
+    case ValueType::Number: d = value.asNumber(); break;
+    case ValueType::Text: {
+        const std::string_view t = trimBoth(value.asText());
+        if (t.empty()) return Value::null();
+        const auto parsed = Decimal::parse(t);
+        if (!parsed) throw ValueError("Not a number for field " + field.name + ": \"" + value.asText() + "\"");
+        d = *parsed;
+        break;
+    }
+    default: throw ValueError("Field " + field.name + " holds numbers, not \"" + value.toString() + "\"");
+    }
+    const Decimal r = d.rounded(field.decimals);
+    if (formatNumber(r, field.decimals).size() > size_t(field.width))
+        throw ValueError("Number too large for field " + field.name + ": " + d.toString() + " (the field holds " +
+                         describe(field) + ")");
+    return Value::number(r);
+}
+
+Value coerceDate(const DbfField& field, const Value& value) {
+    switch (value.type()) {
+    case ValueType::Null: return value;
+    case ValueType::Date:
+        if (value.asDate().year() < 1 || value.asDate().year() > 9999)
+            throw ValueError("Date out of range for field " + field.name);
+        return value;
+    case ValueType::Text: {
+        const std::string_view t = trimBoth(value.asText());
+        if (t.empty()) return Value::null();
+        try {
+            if (auto d = Date::parseDmy(t)) return Value::date(*d);
+        } catch (const ValueError& e) {
+            throw ValueError(std::string(e.what()) + " (field " + field.name + ")");
+        }
+        if (auto d = Date::parseStored(t)) return Value::date(*d);
+        throw ValueError("Not a date for field " + field.name + ": \"" + value.asText() + "\"");
+    }
+    default: throw ValueError("Field " + field.name + " holds dates, not \"" + value.toString() + "\"");
+    }
+}
+
+Value coerceLogical(const DbfField& field, const Value& value) {
+    switch (value.type()) {
+    case ValueType::Null:
+    case ValueType::Logical: return value;
+    case ValueType::Text: {
+        const std::string t = toUpperAscii(trimBoth(value.asText()));
+        if (t.empty()) return Value::null();
+        if (t == "T" || t == "Y" || t == "TRUE") return Value::logical(true);
+        if (t == "F" || t == "N" || t == "FALSE") return Value::logical(false);
+        break;
+    }
+    default: break;
+    }
+    throw ValueError("Field " + field.name + " holds true or false, not \"" + value.toString() + "\"");
+}
+
+}  // namespace
+
+std::vector<FieldDef> DbfLayout::visibleFields() const {
+    std::vector<FieldDef> out;
+    for (const auto& f : fields) {
+        if (f.visible < 0) continue;
+        FieldDef def;
+        def.name = f.name;
+        def.type = fieldTypeOf(f.type);
+        def.width = f.width;
+        def.decimals = def.type == FieldType::Number ? f.decimals : 0;
+        def.dbfType = f.type;
+        out.push_back(std::move(def));
+    }
+    return out;
+}
+
+DbfLayout DbfLayout::fresh() {
+    DbfLayout layout;
+    layout.prefix.assign(kDbfPrefixSize, '\0');
+    layout.prefix[0] = char(kDbfNewVersion);
+    layout.prefix[29] = char(ldidOf(CodePage::Cp1250));
+    return layout;
+}
+
+size_t headerLengthOf(std::string_view prefix, uint64_t fileSize, const std::string& path) {
+    if (fileSize < kDbfPrefixSize || prefix.size() < kDbfPrefixSize) damaged(path, "the header is cut short");
+    if (!knownVersion(uint8_t(prefix[0]))) {
+        char v[8];
+        std::snprintf(v, sizeof v, "0x%02X", unsigned(uint8_t(prefix[0])));
+        damaged(path, std::string("it is not a dBase table (version byte ") + v + ")");
+    }
+    const size_t headerLength = readU16(prefix, 8);
+    if (headerLength < kDbfPrefixSize + kDbfDescriptorSize + 1)
+        damaged(path, "the header length of " + std::to_string(headerLength) + " bytes cannot hold a field");
+    if (headerLength > fileSize)
+        damaged(path, "the header is cut short (header length " + std::to_string(headerLength) + ", file size " +
+                          std::to_string(fileSize) + ")");
+    return headerLength;
+}
+
+DbfLayout parseLayout(std::string_view header, uint64_t fileSize, const std::string& path) {
+    const size_t headerLength = headerLengthOf(header, fileSize, path);
+    if (header.size() < headerLength) damaged(path, "the header is cut short");
+    header = header.substr(0, headerLength);
+    DbfLayout layout;
+    layout.headerCount = readU32(header, 4);
+    layout.headerLength = headerLength;
+    layout.recordLength = readU16(header, 10);
+    std::string why = parseFields(header, kDbfPrefixSize, kDbfDescriptorSize, 11, 11, 16, layout);
+    if (!why.empty() && (uint8_t(header[0]) & 0x07) == 4 && headerLength > kDbf7PrefixSize &&
+        parseFields(header, kDbf7PrefixSize, kDbf7DescriptorSize, 32, 32, 33, layout).empty())
+        why.clear();
+    if (!why.empty()) damaged(path, why);
+    for (auto& f : layout.fields)
+        f.blank = f.type == 'L' ? '?' : !isReadType(f.type) && layout.isVisualFoxPro() ? '\0' : ' ';
+    arrangeLayout(layout);
+    return layout;
+}
+
+DbfField makeField(const FieldDef& def, const std::string& path) {
+    const auto refuse = [&](const std::string& why) {
+        throw TableError("Cannot define field " + def.name + " in table " + path + ": " + why);
+    };
+    if (def.name.empty() || def.name.size() > kMaxFieldName) refuse("a field name has 1 to 10 characters");
+    for (char c : def.name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'))
+            refuse("a field name has only letters, digits and _");
+    DbfField f;
+    f.name = toUpperAscii(def.name);
+    f.decimals = 0;
+    switch (def.type) {
+    case FieldType::Text:
+        f.type = 'C';
+        f.width = def.width;
+        if (f.width < 1 || f.width > kMaxTextWidth) refuse("a text field is 1 to 254 characters wide");
+        break;
+    case FieldType::Number:
+        f.type = def.dbfType == 'F' ? 'F' : 'N';
+        f.width = def.width;
+        f.decimals = def.decimals;
+        if (f.width < 1 || f.width > kMaxNumberWidth) refuse("a number field is 1 to 20 characters wide");
+        if (f.decimals < 0 || (f.decimals > 0 && f.decimals > f.width - 2))
+            refuse("the decimals and the point must fit the width");
+        break;
+    case FieldType::Date:
+        f.type = 'D';
+        f.width = 8;
+        break;
+    case FieldType::Logical:
+        f.type = 'L';
+        f.width = 1;
+        f.blank = '?';
+        break;
+    }
+    return f;
+}
+
+void arrangeLayout(DbfLayout& layout) {
+    const bool classic = layout.descriptorSize == kDbfDescriptorSize;
+    size_t offset = 0;
+    int visible = 0;
+    for (auto& f : layout.fields) {
+        f.offset = offset;
+        offset += size_t(f.width);
+        f.visible = isReadType(f.type) ? visible++ : -1;
+        std::string& d = f.descriptor;
+        if (d.size() != layout.descriptorSize) d.assign(layout.descriptorSize, '\0');
+        const size_t nameSize = classic ? 11 : 32;
+        const size_t typeAt = classic ? 11 : 32;
+        std::fill(d.begin(), d.begin() + std::ptrdiff_t(nameSize), '\0');
+        std::memcpy(&d[0], f.name.data(), std::min(f.name.size(), nameSize - 1));
+        d[typeAt] = f.type;
+        d[typeAt + (classic ? 5 : 1)] = char(f.width);
+        d[typeAt + (classic ? 6 : 2)] = char(f.decimals);
+        if (classic && layout.isVisualFoxPro()) writeU32(d, 12, f.offset + 1);
+    }
+    layout.recordLength = offset + 1;
+    layout.headerLength =
+        layout.prefix.size() + layout.fields.size() * layout.descriptorSize + 1 + layout.headerTail.size();
+}
+
+std::array<uint8_t, 3> todayStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    return {uint8_t(tm.tm_year & 0xFF), uint8_t(tm.tm_mon + 1), uint8_t(tm.tm_mday)};
+}
+
+std::string buildHeader(const DbfLayout& layout, uint32_t count) {
+    std::string h = layout.prefix;
+    const auto stamp = todayStamp();
+    for (size_t i = 0; i < 3; ++i) h[1 + i] = char(stamp[i]);
+    writeU32(h, 4, count);
+    writeU16(h, 8, layout.headerLength);
+    writeU16(h, 10, layout.recordLength);
+    for (const auto& f : layout.fields) h += f.descriptor;
+    h += kDbfTerminator;
+    h += layout.headerTail;
+    return h;
+}
+
+void decodeCell(const DbfField& field, std::string_view bytes, CodePage page, ColumnStore& rows, size_t row,
+                std::string& scratch) {
+    const size_t col = size_t(field.visible);
+    switch (field.type) {
+    case 'C': {
+        size_t n = bytes.size();
+        while (n > 0 && isBlankByte(bytes[n - 1])) --n;
+        if (n == 0) return;
+        bytes = bytes.substr(0, n);
+        bool ascii = true;
+        for (char c : bytes) ascii &= static_cast<unsigned char>(c) < 0x80;
+        if (ascii) return rows.setText(row, col, bytes);
+        scratch.clear();
+        appendDecoded(scratch, bytes, page);
+        return rows.setText(row, col, scratch);
+    }
+    case 'N':
+    case 'F': {
+        // Blanks, stars (an overflow mark of some writers) or garbage: NULL.
+        const std::string_view t = trimBoth(bytes);
+        if (t.empty() || t[0] == '*') return;
+        if (auto d = Decimal::parse(t)) rows.setNumber(row, col, *d);
+        return;
+    }
+    case 'D':
+        if (auto d = Date::parseStored(bytes)) rows.setDate(row, col, *d);
+        return;
+    case 'L':
+        switch (bytes[0]) {
+        case 'T': case 't': case 'Y': case 'y': return rows.set(row, col, Value::logical(true));
+        case 'F': case 'f': case 'N': case 'n': return rows.set(row, col, Value::logical(false));
+        default: return;
+        }
+    default: return;
+    }
+}
+
+void encodeCell(const DbfField& field, const Value& value, CodePage page, char* out) {
+    const size_t width = size_t(field.width);
+    if (value.isNull()) return blankCell(field, out);
+    std::string s;
+    switch (field.type) {
+    case 'C':
+        if (value.type() != ValueType::Text) break;
+        s = encodeFromUtf8(value.asText(), page);
+        if (s.size() > width) break;
+        std::memcpy(out, s.data(), s.size());
+        std::memset(out + s.size(), ' ', width - s.size());
+        return;
+    case 'N':
+    case 'F':
+        if (value.type() != ValueType::Number) break;
+        s = formatNumber(value.asNumber(), field.decimals);
+        if (s.size() > width) break;
+        std::memset(out, ' ', width - s.size());
+        std::memcpy(out + width - s.size(), s.data(), s.size());
+        return;
+    case 'D':
+        if (value.type() != ValueType::Date) break;
+        s = value.asDate().toStored();
+        if (s.size() != width) break;
+        std::memcpy(out, s.data(), width);
+        return;
+    case 'L':
+        if (value.type() != ValueType::Logical) break;
+        *out = value.asLogical() ? 'T' : 'F';
+        return;
+    default: break;
+    }
+    throw ValueError("Field " + field.name + " cannot hold the value \"" + value.toString() + "\"");
+}
+
+void blankCell(const DbfField& field, char* out) { std::memset(out, field.blank, size_t(field.width)); }
+
+Value coerceToField(const DbfField& field, const Value& value, CodePage page) {
+    switch (field.type) {
+    case 'N':
+    case 'F': return coerceNumber(field, value);
+    case 'D': return coerceDate(field, value);
+    case 'L': return coerceLogical(field, value);
+    default: return coerceText(field, value, page);
+    }
+}
+
+}  // namespace engine

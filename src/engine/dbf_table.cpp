@@ -1,0 +1,337 @@
+#include "engine/dbf_table.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <exception>
+#include <functional>
+
+#include "engine/errors.h"
+#include "engine/text.h"
+
+namespace engine {
+namespace {
+
+// Records are decoded from reads of about this many bytes.
+constexpr size_t kReadChunk = 4 << 20;
+constexpr uint32_t kMaxRecords = 0xFFFFFFF0;
+
+uint64_t hashText(std::string_view text) { return std::hash<std::string_view>()(text); }
+
+bool holds(FieldType field, ValueType value) {
+    switch (field) {
+    case FieldType::Text: return value == ValueType::Text;
+    case FieldType::Number: return value == ValueType::Number;
+    case FieldType::Date: return value == ValueType::Date;
+    case FieldType::Logical: return value == ValueType::Logical;
+    }
+    return false;
+}
+
+}  // namespace
+
+// The writes of one statement. Holds the file exclusively from creation to
+// commit (or destruction); refuses to start on a reading the file has moved
+// away from, since record numbers of a stale reading would hit other records.
+// After each write the table takes the file's new identity, so the catalog
+// hands out this same reading while the statement runs.
+class DbfTable::TableWriter final : public Table::Writer {
+public:
+    explicit TableWriter(std::shared_ptr<DbfTable> table) : table_(std::move(table)) {
+        TableFile& file = *table_->file_;
+        if (file.isBeingWritten())
+            throw TableError("The table " + table_->path_ + " is already being written by another statement");
+        file.acquireExclusive();
+        struct stat st {};
+        const bool exists = ::stat(table_->path_.c_str(), &st) == 0;
+        const FileIdentity current = file.identity();
+        if (!exists || !current.sameFile(FileIdentity::of(st)) || current != table_->identity_) {
+            file.releaseExclusive();
+            throw TableError("The table " + table_->path_ + " was changed by another program; read it again");
+        }
+        file.setBeingWritten(true);
+    }
+
+    ~TableWriter() override {
+        try {
+            finish();
+        } catch (const Error&) {
+            // The statement is being abandoned; its writes are already in the file.
+        }
+    }
+
+    uint32_t append(const std::vector<Value>& record) override {
+        checkOpen();
+        DbfTable& t = *table_;
+        if (record.size() != t.fields_.size())
+            throw ValueError("A record of table " + t.path_ + " has " + std::to_string(t.fields_.size()) +
+                             " fields, not " + std::to_string(record.size()));
+        std::vector<Value> values;
+        values.reserve(record.size());
+        for (size_t i = 0; i < record.size(); ++i) values.push_back(t.coerce(int(i), record[i]));
+        const size_t n = t.recordCount();
+        if (n >= kMaxRecords) throw TableError("The table " + t.path_ + " is full");
+
+        const DbfLayout& layout = t.layout_;
+        std::string bytes(layout.recordLength + 1, ' ');
+        for (const DbfField& f : layout.fields) {
+            char* out = &bytes[1 + f.offset];
+            if (f.visible >= 0)
+                encodeCell(f, values[size_t(f.visible)], t.codePage_, out);
+            else
+                blankCell(f, out);
+        }
+        bytes.back() = kDbfEndOfFile;
+        t.file_->appendRecord(layout.headerLength + uint64_t(n) * layout.recordLength, bytes, uint32_t(n + 1));
+        t.identity_ = t.file_->identity();
+
+        ColumnStore& rows = *t.ownRows();
+        const size_t row = rows.appendRow();
+        for (size_t i = 0; i < values.size(); ++i) rows.set(row, i, values[i]);
+        t.deleted_.push_back(0);
+        t.indexRecord(uint32_t(row));
+        return uint32_t(row);
+    }
+
+    void update(uint32_t record, int field, const Value& value) override {
+        checkOpen();
+        DbfTable& t = *table_;
+        checkRecord(record);
+        const Value v = t.coerce(field, value);
+        const DbfField& f = t.physical(field);
+        std::string cell(size_t(f.width), ' ');
+        encodeCell(f, v, t.codePage_, &cell[0]);
+        t.file_->writeRecordBytes(recordOffset(record) + 1 + f.offset, cell);
+        t.identity_ = t.file_->identity();
+        stamp_ = true;
+
+        FieldIndex* index = t.indexes_[size_t(field)].get();
+        const bool indexed = index && !t.deleted_[record];
+        uint64_t key = 0;
+        if (indexed && t.keyOfCell(field, record, key)) index->erase(key, record);
+        t.ownRows()->set(record, size_t(field), v);
+        if (indexed && t.keyOfCell(field, record, key)) index->insert(key, record);
+    }
+
+    void remove(uint32_t record) override {
+        checkOpen();
+        DbfTable& t = *table_;
+        checkRecord(record);
+        if (t.deleted_[record]) return;
+        t.file_->writeRecordBytes(recordOffset(record), "*");
+        t.identity_ = t.file_->identity();
+        stamp_ = true;
+        t.unindexRecord(record);
+        t.deleted_[record] = 1;
+    }
+
+    void commit() override { finish(); }
+
+private:
+    void checkRecord(uint32_t record) const {
+        if (record >= table_->recordCount())
+            throw TableError("The table " + table_->path_ + " has no record " + std::to_string(record));
+    }
+
+    uint64_t recordOffset(uint32_t record) const {
+        return table_->layout_.headerLength + uint64_t(record) * table_->layout_.recordLength;
+    }
+
+    void finish() {
+        if (done_) return;
+        done_ = true;
+        DbfTable& t = *table_;
+        std::exception_ptr failure;
+        try {
+            if (stamp_) t.file_->stampHeader();
+        } catch (const Error&) {
+            failure = std::current_exception();
+        }
+        // The records written are in the file and in memory alike, whether or
+        // not the date could be written.
+        try {
+            t.identity_ = t.file_->identity();
+        } catch (const Error&) {
+            t.identity_ = FileIdentity();
+        }
+        t.file_->setBeingWritten(false);
+        t.file_->releaseExclusive();
+        if (failure) std::rethrow_exception(failure);
+    }
+
+    void checkOpen() const {
+        if (done_) throw TableError("The statement's writes to " + table_->path_ + " have already ended");
+    }
+
+    std::shared_ptr<DbfTable> table_;
+    bool stamp_ = false;
+    bool done_ = false;
+};
+
+DbfTable::DbfTable(std::shared_ptr<TableFile> file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
+
+std::shared_ptr<DbfTable> DbfTable::load(std::shared_ptr<TableFile> file, const std::string& path,
+                                         std::optional<CodePage> cpgPage) {
+    std::shared_ptr<DbfTable> table(new DbfTable(std::move(file), path));
+    table->read(cpgPage);
+    return table;
+}
+
+void DbfTable::read(std::optional<CodePage> cpgPage) {
+    identity_ = file_->identity();
+    const uint64_t size = uint64_t(identity_.size);
+    std::string header(kDbfPrefixSize, '\0');
+    header.resize(file_->readAt(0, &header[0], header.size()));
+    const size_t headerLength = headerLengthOf(header, size, path_);
+    header.resize(headerLength);
+    if (file_->readAt(0, &header[0], headerLength) != headerLength)
+        throw TableError("The table file " + path_ + " is damaged: the header is cut short");
+    layout_ = parseLayout(header, size, path_);
+    // A driver byte not known here reads as the office's own code page.
+    codePage_ = cpgPage.value_or(codePageFromLdid(layout_.languageDriver()).value_or(CodePage::Cp1250));
+
+    fields_ = layout_.visibleFields();
+    for (size_t i = 0; i < layout_.fields.size(); ++i)
+        if (layout_.fields[i].visible >= 0) physicalOf_.push_back(int(i));
+    indexes_.resize(fields_.size());
+
+    // A count beyond the end of the file reads the whole records present.
+    const size_t recordLength = layout_.recordLength;
+    const uint64_t present = (size - headerLength) / recordLength;
+    size_t count = size_t(std::min<uint64_t>(layout_.headerCount, present));
+    rows_ = std::make_shared<ColumnStore>(fields_);
+    rows_->reserve(count);
+    deleted_.reserve(count);
+
+    const size_t perChunk = std::max<size_t>(1, kReadChunk / recordLength);
+    std::string buffer(std::min(perChunk, std::max<size_t>(count, 1)) * recordLength, '\0');
+    std::string scratch;
+    for (size_t start = 0; start < count;) {
+        const size_t want = std::min(perChunk, count - start);
+        const size_t got = file_->readAt(headerLength + uint64_t(start) * recordLength, &buffer[0], want * recordLength) /
+                           recordLength;
+        for (size_t i = 0; i < got; ++i) {
+            const std::string_view record(buffer.data() + i * recordLength, recordLength);
+            const size_t row = rows_->appendRow();
+            deleted_.push_back(record[0] == '*');
+            for (int p : physicalOf_) {
+                const DbfField& f = layout_.fields[size_t(p)];
+                decodeCell(f, record.substr(1 + f.offset, size_t(f.width)), codePage_, *rows_, row, scratch);
+            }
+        }
+        start += got;
+        if (got < want) break;  // the file shrank while being read
+    }
+}
+
+int DbfTable::findField(std::string_view name) const {
+    for (size_t i = 0; i < fields_.size(); ++i)
+        if (equalsIgnoreCase(fields_[i].name, name)) return int(i);
+    return -1;
+}
+
+const DbfField& DbfTable::physical(int field) const {
+    if (field < 0 || size_t(field) >= fields_.size())
+        throw BindError("The table " + path_ + " has no field number " + std::to_string(field));
+    return layout_.fields[size_t(physicalOf_[size_t(field)])];
+}
+
+Value DbfTable::coerce(int field, const Value& value) const {
+    return coerceToField(physical(field), value, codePage_);
+}
+
+std::unique_ptr<Table::Writer> DbfTable::beginWrite() { return std::make_unique<TableWriter>(shared_from_this()); }
+
+std::shared_ptr<ColumnStore> DbfTable::ownRows() {
+    // Someone still holds the rows handed out: they keep that copy unchanged.
+    if (rows_.use_count() > 1) rows_ = std::make_shared<ColumnStore>(*rows_);
+    return rows_;
+}
+
+bool DbfTable::keyOfCell(int field, uint32_t record, uint64_t& key) const {
+    const size_t col = size_t(field);
+    switch (fields_[col].type) {
+    case FieldType::Text: key = hashText(rows_->text(record, col)); return true;
+    case FieldType::Number:
+        if (rows_->isNull(record, col)) return false;
+        key = uint64_t(rows_->number(record, col).units());
+        return true;
+    case FieldType::Date:
+        if (rows_->isNull(record, col)) return false;
+        key = uint64_t(int64_t(rows_->date(record, col).dayNumber()));
+        return true;
+    case FieldType::Logical:
+        if (rows_->isNull(record, col)) return false;
+        key = rows_->logical(record, col) ? 1 : 0;
+        return true;
+    }
+    return false;
+}
+
+void DbfTable::indexRecord(uint32_t record) {
+    uint64_t key = 0;
+    for (size_t f = 0; f < indexes_.size(); ++f)
+        if (indexes_[f] && keyOfCell(int(f), record, key)) indexes_[f]->insert(key, record);
+}
+
+void DbfTable::unindexRecord(uint32_t record) {
+    uint64_t key = 0;
+    for (size_t f = 0; f < indexes_.size(); ++f)
+        if (indexes_[f] && keyOfCell(int(f), record, key)) indexes_[f]->erase(key, record);
+}
+
+FieldIndex& DbfTable::indexOf(int field) {
+    auto& index = indexes_[size_t(field)];
+    if (!index) {
+        index = std::make_unique<FieldIndex>();
+        index->reserve(deleted_.size());
+        uint64_t key = 0;
+        for (uint32_t r = 0; r < deleted_.size(); ++r)
+            if (!deleted_[r] && keyOfCell(field, r, key)) index->insert(key, r);
+    }
+    return *index;
+}
+
+const std::vector<uint32_t>& DbfTable::lookup(int field, const Value& key) {
+    physical(field);  // throws for a field number out of range
+    found_.clear();
+    const size_t col = size_t(field);
+    const FieldType type = fields_[col].type;
+    // The key in the field's terms; a key the field cannot hold matches nothing.
+    // Numbers are not rounded: 12.5 finds no record of a whole-number field.
+    Value probe;
+    if (key.type() == ValueType::Text && type == FieldType::Text) {
+        probe = Value::text(std::string(trimRight(key.asText())));
+    } else if (key.type() == ValueType::Text && type == FieldType::Number) {
+        if (auto d = Decimal::parse(key.asText())) probe = Value::number(*d);
+    } else if (key.type() == ValueType::Text) {
+        try {
+            probe = coerceToField(physical(field), key, codePage_);
+        } catch (const ValueError&) {
+            return found_;
+        }
+    } else if (holds(type, key.type())) {
+        probe = key;
+    }
+    if (probe.isNull()) return found_;
+    uint64_t hashed = 0;
+    switch (probe.type()) {
+    case ValueType::Text: hashed = hashText(probe.asText()); break;
+    case ValueType::Number: hashed = uint64_t(probe.asNumber().units()); break;
+    case ValueType::Date: hashed = uint64_t(int64_t(probe.asDate().dayNumber())); break;
+    case ValueType::Logical: hashed = probe.asLogical() ? 1 : 0; break;
+    case ValueType::Null: break;
+    }
+    indexOf(field).collect(hashed, found_);
+    const ColumnStore& rows = *rows_;
+    const auto differs = [&](uint32_t r) {
+        if (deleted_[r]) return true;
+        if (type == FieldType::Text) return rows.text(r, col) != probe.asText();
+        return rows.value(r, col) != probe;
+    };
+    found_.erase(std::remove_if(found_.begin(), found_.end(), differs), found_.end());
+    if (!std::is_sorted(found_.begin(), found_.end())) std::sort(found_.begin(), found_.end());
+    return found_;
+}
+
+}  // namespace engine

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/codepage.h"
+#include "engine/dbf_format.h"
+#include "engine/field_index.h"
+#include "engine/table.h"
+#include "engine/table_file.h"
+
+namespace engine {
+
+// A dBase table read whole into a column store. Each object is one reading
+// of the file: when the file changes under it, the catalog reads a new one,
+// and this one refuses to write.
+class DbfTable final : public Table, public std::enable_shared_from_this<DbfTable> {
+public:
+    // Reads the file; the caller holds it for reading. `path` is the name the
+    // table is known by; `cpgPage` the code page a .cpg file beside it names,
+    // which wins over the header's language driver byte.
+    static std::shared_ptr<DbfTable> load(std::shared_ptr<TableFile> file, const std::string& path,
+                                          std::optional<CodePage> cpgPage);
+
+    const std::string& path() const override { return path_; }
+    const std::vector<FieldDef>& fields() const override { return fields_; }
+    int findField(std::string_view name) const override;
+    size_t recordCount() const override { return deleted_.size(); }
+    bool isDeleted(size_t record) const override { return deleted_[record] != 0; }
+    std::shared_ptr<const ColumnStore> rows() const override { return rows_; }
+    const std::vector<uint32_t>& lookup(int field, const Value& key) override;
+    Value coerce(int field, const Value& value) const override;
+    std::unique_ptr<Writer> beginWrite() override;
+
+    // The file as it was when read or last written by this object.
+    const FileIdentity& identity() const { return identity_; }
+    CodePage codePage() const { return codePage_; }
+
+private:
+    class TableWriter;
+    DbfTable(std::shared_ptr<TableFile> file, std::string path);
+    void read(std::optional<CodePage> cpgPage);
+    const DbfField& physical(int field) const;
+    std::shared_ptr<ColumnStore> ownRows();
+    // The index key of a stored cell; false for a NULL cell.
+    bool keyOfCell(int field, uint32_t record, uint64_t& key) const;
+    void indexRecord(uint32_t record);
+    void unindexRecord(uint32_t record);
+    FieldIndex& indexOf(int field);
+
+    std::shared_ptr<TableFile> file_;
+    std::string path_;
+    CodePage codePage_ = CodePage::Cp1250;
+    DbfLayout layout_;
+    std::vector<int> physicalOf_;  // visible field -> layout field
+    std::vector<FieldDef> fields_;
+    std::shared_ptr<ColumnStore> rows_;
+    std::vector<uint8_t> deleted_;
+    std::vector<std::unique_ptr<FieldIndex>> indexes_;  // per visible field, built on first lookup
+    std::vector<uint32_t> found_;
+    FileIdentity identity_;
+};
+
+}  // namespace engine

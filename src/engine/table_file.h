@@ -1,0 +1,126 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// What tells a file apart from its earlier self: another program's write
+// changes the size or a time, a replacement by rename changes the inode.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static FileIdentity of(const struct stat& st);
+    bool sameFile(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
+    bool operator==(const FileIdentity& other) const;
+    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
+};
+
+// The open file of one table, shared by every catalog of the process so that
+// the process holds one descriptor, and so one set of operating-system locks,
+// per table. See table_file.cpp for the rules every write follows.
+class TableFile {
+public:
+    // The file at `path`, which must exist; the same object for the same file.
+    static std::shared_ptr<TableFile> open(const std::string& path);
+    ~TableFile();
+    TableFile(const TableFile&) = delete;
+    TableFile& operator=(const TableFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    FileIdentity identity() const;
+    // Opens the path again when it names another file than the one open (a
+    // replacement by another program).
+    void follow(const FileIdentity& onDisk);
+
+    // Reads up to `size` bytes at `offset`; returns how many were read.
+    size_t readAt(uint64_t offset, char* out, size_t size) const;
+
+    // Holding the file for reading: fails when another program holds it
+    // exclusively. Does nothing while this process holds it exclusively.
+    class ReadLock {
+    public:
+        explicit ReadLock(TableFile& file);
+        ~ReadLock();
+        ReadLock(const ReadLock&) = delete;
+        ReadLock& operator=(const ReadLock&) = delete;
+
+    private:
+        TableFile& file_;
+    };
+    // Exclusive use, counted: the first holder takes the operating-system lock,
+    // the last one gives it back. Fails when another program uses the file.
+    void acquireExclusive();
+    void releaseExclusive();
+    bool heldExclusively() const { return exclusive_ > 0; }
+    // One statement writes a file at a time, whichever catalog it came from.
+    bool isBeingWritten() const { return beingWritten_; }
+    void setBeingWritten(bool writing) { beingWritten_ = writing; }
+
+    // In-place writes of a statement.
+    // A new record (followed by the end-of-file byte) at `offset`, then the
+    // header's date and record count.
+    void appendRecord(uint64_t offset, std::string_view recordAndEnd, uint32_t newCount);
+    // Bytes of one record: a cell or the deletion flag.
+    void writeRecordBytes(uint64_t offset, std::string_view bytes);
+    // The header's date of last update.
+    void stampHeader();
+
+    // A whole new file built beside this one: when `fill` has written all of
+    // it, it is synced and renamed over the table's file, which this object
+    // then holds open (with the exclusive lock, if held). On failure the old
+    // file is untouched and the new one removed.
+    class NewFile;
+    void replace(NewFile& replacement);
+
+private:
+    explicit TableFile(std::string path);
+    void openFd();
+    void writeAt(uint64_t offset, std::string_view bytes);
+    [[noreturn]] void failed(const char* what) const;
+
+    std::string path_;
+    int fd_ = -1;
+    bool writable_ = false;
+    int exclusive_ = 0;  // holders in this process
+    int readers_ = 0;
+    bool beingWritten_ = false;
+};
+
+// A file being written beside a table, under a temporary name. Nothing of it
+// is visible under the table's name until TableFile::replace or create.
+class TableFile::NewFile {
+public:
+    explicit NewFile(const std::string& besidePath);
+    ~NewFile();  // removes the file unless it was renamed into place
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    void write(std::string_view bytes);
+    // Overwrites bytes already written (a header whose count is known last).
+    void patch(uint64_t offset, std::string_view bytes);
+    // Places the complete file as `path`, which must not exist yet.
+    void create(const std::string& path);
+
+private:
+    friend class TableFile;
+    void flush();
+    void placeAs(const std::string& path, bool replaceExisting);
+    [[noreturn]] void failed(const char* what) const;
+
+    std::string target_;
+    std::string tempPath_;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+}  // namespace engine
