@@ -100,7 +100,7 @@ int Date::day() const {
 std::string Date::toDmy() const {
     int y, m, d;
     civilFromDays(days_, y, m, d);
-    char buf[32];
+    char buf[48];
     std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", d, m, y);
     return buf;
 }
@@ -108,7 +108,7 @@ std::string Date::toDmy() const {
 std::string Date::toStored() const {
     int y, m, d;
     civilFromDays(days_, y, m, d);
-    char buf[32];
+    char buf[48];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
     return buf;
 }
