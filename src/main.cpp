@@ -16,23 +16,6 @@
 #include "app/startup_window.h"
 #include "platform/single_instance.h"
 
-namespace {
-
-// The window the user last worked in: an open modal window, else the main
-// menu once it shows, else the start-up window.
-QWidget* frontWindow(QWidget* startup, QWidget* menu) {
-    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-    return menu->isVisible() ? menu : startup;
-}
-
-void bringForward(QWidget* window) {
-    if (window->isMinimized()) window->showNormal();
-    window->raise();
-    window->activateWindow();
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     if (!displayAvailable()) {
         std::fprintf(stderr,
@@ -61,8 +44,7 @@ int main(int argc, char** argv) {
     TContor contor;
     TErori erori;
 
-    QObject::connect(&single, &platform::SingleInstance::activationRequested, &app,
-                     [&] { bringForward(frontWindow(&form1, &form3)); });
+    QObject::connect(&single, &platform::SingleInstance::activationRequested, &app, &bringRunningInstanceForward);
 
     form1.show();
     return app.exec();
