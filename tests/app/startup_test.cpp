@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QSignalSpy>
+#include <QUuid>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -12,6 +14,7 @@
 #include <QTest>
 
 #include "app/about_window.h"
+#include "app/application.h"
 #include "app/admin_window.h"
 #include "app/formats.h"
 #include "app/message_dialog.h"
@@ -19,6 +22,7 @@
 #include "app_fixture.h"
 #include "engine/database.h"
 #include "engine/query.h"
+#include "platform/single_instance.h"
 #include "ui/balloon_hint.h"
 
 namespace {
@@ -191,6 +195,24 @@ TEST_F(Startup, ErrorsReachingAnEventHandlerGoToTheErrorBox) {
     QTest::mouseClick(&button, Qt::LeftButton);
     ASSERT_EQ(errorBoxes().size(), 1u);
     EXPECT_EQ(errorBoxes()[0].text, "Tabela nu poate fi deschisa.");
+}
+
+TEST_F(Startup, ASecondStartBringsTheMenuForwardRestored) {
+    const QString title = "Terralog test " + QUuid::createUuid().toString();
+    platform::SingleInstance running(title);
+    ASSERT_TRUE(running.claim());
+    QObject::connect(&running, &platform::SingleInstance::activationRequested, &bringRunningInstanceForward);
+    QSignalSpy asked(&running, &platform::SingleInstance::activationRequested);
+    menu->show();
+    menu->showMinimized();
+    ASSERT_TRUE(menu->isMinimized());
+
+    platform::SingleInstance second(title);
+    EXPECT_FALSE(second.claim());
+    ASSERT_TRUE(asked.wait(3000));
+    EXPECT_FALSE(menu->isMinimized());
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
 }
 
 }  // namespace
