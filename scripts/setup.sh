@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-  zlib1g-dev libfreexl-dev
+  zlib1g-dev libfreexl-dev libsimpleini-dev
   shapelib xvfb xauth
 )
 missing=()

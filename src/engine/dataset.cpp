@@ -279,7 +279,9 @@ void Dataset::setRows(std::shared_ptr<const ColumnStore> store, std::vector<uint
     first();
 }
 
-void Dataset::rowsChanged(std::vector<uint32_t> order, bool allRows, std::optional<uint32_t> currentStoreRow) {
+void Dataset::rowsChanged(std::shared_ptr<const ColumnStore> store, std::vector<uint32_t> order, bool allRows,
+                          std::optional<uint32_t> currentStoreRow) {
+    store_ = std::move(store);
     base_ = std::move(order);
     allBase_ = allRows;
     computeCalculated();

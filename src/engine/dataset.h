@@ -135,9 +135,11 @@ protected:
     // Subclasses hand over the rows when they open. `order` lists the store
     // rows that make up the dataset (all of them when empty and allRows).
     void setRows(std::shared_ptr<const ColumnStore> store, std::vector<uint32_t> order, bool allRows);
-    // The dataset's own rows changed (a table's record appended or deleted):
-    // refilter and keep the current store row where possible.
-    void rowsChanged(std::vector<uint32_t> order, bool allRows, std::optional<uint32_t> currentStoreRow);
+    // The dataset's own rows changed (a table's record appended, changed or
+    // deleted), possibly into a new store with the same fields: refilter and
+    // make `currentStoreRow` current where it is visible, else the first row.
+    void rowsChanged(std::shared_ptr<const ColumnStore> store, std::vector<uint32_t> order, bool allRows,
+                     std::optional<uint32_t> currentStoreRow);
     // Store row of a visible row.
     uint32_t storeRow(int index) const;
     const ColumnStore* store() const { return store_.get(); }

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Renders the program's pictures from the Breeze icon theme (Debian package
+# breeze-icon-theme) into PNG files of the sizes the windows show them at.
+# Needs rsvg-convert (package librsvg2-bin). The PNGs are committed, so the
+# build needs neither the theme nor an SVG reader.
+set -euo pipefail
+cd "$(dirname "$0")/icons"
+src=/usr/share/icons/breeze
+
+render() {  # source (relative to the theme) size target
+  rsvg-convert -w "$2" -h "$2" "$src/$1" -o "$3"
+}
+
+# Main menu band
+render places/64/folder-book.svg 40 menu-titles.png
+render apps/48/kchart.svg 40 menu-reports.png
+render preferences/32/preferences-security.svg 40 menu-admin-locked.png
+render status/64/security-high.svg 40 menu-admin-unlocked.png
+render preferences/32/preferences-system-backup.svg 40 menu-backup.png
+render status/64/dialog-information.svg 40 menu-about.png
+render actions/32/window-close.svg 40 menu-exit.png
+
+# Message dialog kinds
+render status/64/dialog-warning.svg 32 message-warning.png
+render status/64/dialog-error.svg 32 message-error.png
+render status/64/dialog-information.svg 32 message-information.png
+render status/64/dialog-question.svg 32 message-confirmation.png
+
+# Windows
+for size in 32 64 96 256; do
+  render places/64/folder-book.svg "$size" "terralog-$size.png"
+done
+render apps/48/preferences-system.svg 32 admin.png
+render status/64/dialog-password.svg 48 password.png

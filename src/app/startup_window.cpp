@@ -1,0 +1,226 @@
+#include "app/startup_window.h"
+
+#include <exception>
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+
+#include "app/about_window.h"
+#include "app/admin_window.h"
+#include "app/constants.h"
+#include "app/formats.h"
+#include "app/main_menu.h"
+#include "app/pictures.h"
+#include "engine/database.h"
+#include "platform/dialogs.h"
+#include "platform/interaction.h"
+#include "ui/balloon_hint.h"
+#include "ui/color_button.h"
+#include "ui/gradient_panel.h"
+
+namespace {
+
+constexpr int kWidth = 500;
+constexpr int kHeight = 260;
+
+QString errorText(const std::exception& e) { return QString::fromUtf8(e.what()); }
+
+}  // namespace
+
+// Bar1 as the data routines drive it.
+class TForm1::BarProgress : public data::Progress {
+public:
+    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
+    int maximum() const override { return bar_->maximum(); }
+    void setMaximum(int maximum) override { bar_->setMaximum(maximum); }
+    int position() const override { return bar_->value(); }
+    void setPosition(int position) override { bar_->setValue(position); }
+
+private:
+    QProgressBar* bar_;
+};
+
+TForm1* TForm1::instance_ = nullptr;
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    instance_ = this;
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(ApplicationTitle);
+    setWindowIcon(applicationIcon());
+    setFixedSize(kWidth, kHeight);
+    applyProcessFormats();
+
+    auto* back = new ui::GradientPanel(QColor(0x4A6FA5), QColor(0x14284B), Qt::Vertical, this);
+    back->setGeometry(0, 0, kWidth, kHeight);
+    back->setStyleSheet(QStringLiteral("ui--GradientPanel { border: 1px solid #0B1628; }"));
+
+    auto* icon = new QLabel(back);
+    icon->setPixmap(picture(QStringLiteral("terralog-96")));
+    icon->setGeometry(28, 40, 96, 96);
+
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setPixelSize(36);
+    titleFont.setBold(true);
+    const QRect titleRect(146, 44, kWidth - 160, 46);
+    Label2 = new QLabel(VersionCaption, back);
+    Label2->setFont(titleFont);
+    Label2->setGeometry(titleRect.translated(2, 2));
+    Label2->setStyleSheet(QStringLiteral("color: #4A4A4A; background: transparent;"));
+    Label1 = new QLabel(VersionCaption, back);
+    Label1->setFont(titleFont);
+    Label1->setGeometry(titleRect);
+    Label1->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+
+    auto* subtitle = new QLabel(QStringLiteral("Evidenta titlurilor de proprietate si anexe"), back);
+    subtitle->setGeometry(148, 96, kWidth - 160, 36);
+    subtitle->setWordWrap(true);
+    QFont subtitleFont = subtitle->font();
+    subtitleFont.setPointSize(11);
+    subtitle->setFont(subtitleFont);
+    subtitle->setStyleSheet(QStringLiteral("color: #DCE6F4; background: transparent;"));
+
+    StatusLab = new QLabel(QStringLiteral("Incarcare date"), back);
+    StatusLab->setObjectName(QStringLiteral("StatusLab"));
+    StatusLab->setGeometry(28, 176, kWidth - 56, 22);
+    StatusLab->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+
+    Bar1 = new QProgressBar(back);
+    Bar1->setObjectName(QStringLiteral("Bar1"));
+    Bar1->setGeometry(28, 204, kWidth - 56, 18);
+    Bar1->setRange(0, 100);
+    Bar1->setValue(0);
+    Bar1->setTextVisible(false);
+
+    // Only seen after a start-up that could not go on: the window has no
+    // close box of its own.
+    exit_ = new ui::ColorButton(QStringLiteral("Iesire"), back);
+    exit_->setColors({QColor(0xFF0000), QColor(0xA60000), QColor(0xFF9B9B), QColor(0xFFD9D9), QColor(0xFFFFFF)});
+    exit_->setGeometry(kWidth - 28 - 90, 226, 90, 25);
+    exit_->hide();
+    connect(exit_, &QAbstractButton::clicked, qApp, &QCoreApplication::quit);
+
+    progress_ = new BarProgress(Bar1);
+    store_.setProgress(progress_);
+
+    Timer1.setInterval(1000);
+    Timer1.setSingleShot(false);
+    connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+}
+
+TForm1::~TForm1() {
+    store_.setProgress(nullptr);
+    delete progress_;
+    if (instance_ == this) instance_ = nullptr;
+}
+
+TForm1& TForm1::instance() { return *instance_; }
+
+void TForm1::ShowProblem(const QString& message, QWidget* control) {
+    platform::DialogRequest request;
+    request.kind = platform::DialogKind::Balloon;
+    request.caption = QStringLiteral("Problema !");
+    request.text = message;
+    request.target = control ? control->objectName() : QString();
+    platform::Interaction::notice(request);
+    ui::BalloonHint::show(control, QStringLiteral("Problema !"), message, 5000, pictureIcon(QStringLiteral("message-error")));
+}
+
+void TForm1::AdvanceProgress(int n) {
+    Bar1->setValue(Bar1->value() + n);
+    QApplication::processEvents();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    if (const QScreen* screen = QApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QWidget::showEvent(event);
+    QApplication::processEvents();
+    if (!failed_) Timer1.start();
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    if (failed_ && event->key() == Qt::Key_Escape) {
+        QCoreApplication::quit();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TForm1::Timer1Timer() {
+    Timer1.stop();
+    runStartup(QCoreApplication::applicationDirPath());
+}
+
+void TForm1::stopAfterError(const QString& message) {
+    failed_ = true;
+    unsetCursor();
+    StatusLab->setText(QStringLiteral("Pornirea a fost oprita. Apasati ESC sau \"Iesire\"."));
+    exit_->show();
+    platform::showErrorBox(message);
+    activateWindow();
+}
+
+bool TForm1::runStartup(const QString& appDir) {
+    Timer1.stop();
+    AdminUnlocked = false;
+    setCursor(Qt::WaitCursor);
+    QApplication::processEvents();
+
+    store_.setAppDir(appDir);
+    // A folder that cannot be made shows up as the table creation's error.
+    QDir().mkpath(store_.DataDir());
+    const QString engineDir = store_.AppDir() + QDir::separator() + QStringLiteral("TmpSQL");
+    QDir().mkpath(engineDir);
+    try {
+        engine::Database::global().setTempDir(engineDir.toStdString());
+    } catch (const std::exception&) {
+        // The engine keeps its own folder.
+    }
+    QApplication::processEvents();
+
+    try {
+        store_.CreateTables();
+        store_.UpgradeTables();
+    } catch (const std::exception& e) {
+        stopAfterError(errorText(e));
+        return false;
+    }
+
+    QString error;
+    try {
+        Bar1->setValue(0);
+        QApplication::processEvents();
+        TForm2& about = TForm2::instance();
+        about.Label1->setText(VersionCaption);
+        about.Label2->setText(VersionCaption);
+        TForm3::instance().setWindowTitle(VersionCaption);
+
+        store_.WriteRegistryValue(QStringLiteral("CALE"), store_.AppDir());
+        store_.WriteRegistryValue(QStringLiteral("VER"), VersionCaption);
+
+        TForm4::instance().IncarcaConstante();
+
+        StatusLab->setText(QStringLiteral("Refac bazele de date ..."));
+        for (const QString& table : data::DataStore::packOrder()) {
+            store_.PackTable(store_.tablePath(table));
+            AdvanceProgress(20);
+        }
+    } catch (const std::exception& e) {
+        error = errorText(e);
+    }
+
+    unsetCursor();
+    hide();
+    TForm3::instance().show();
+    QApplication::processEvents();
+    if (!error.isEmpty()) platform::showErrorBox(error);
+    return true;
+}

@@ -1,0 +1,90 @@
+#include "platform/dialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "platform/interaction.h"
+
+namespace platform {
+namespace {
+
+std::optional<QString> askFileName(DialogKind kind, QWidget* parent, const QString& title, const QString& filter,
+                                   const QString& defaultExtension, const QString& folder) {
+    if (Interaction::scripted()) {
+        DialogRequest request;
+        request.kind = kind;
+        request.caption = title;
+        request.filter = filter;
+        request.defaultExtension = defaultExtension;
+        request.folder = folder;
+        const DialogAnswer a = Interaction::answer(request);
+        if (!a.accepted) return std::nullopt;
+        return a.text;
+    }
+    QFileDialog dialog(parent, title, folder, filter);
+    dialog.setAcceptMode(kind == DialogKind::SaveFile ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(kind == DialogKind::SaveFile ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultExtension);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+std::optional<QString> askOpenFileName(QWidget* parent, const QString& title, const QString& filter,
+                                       const QString& defaultExtension, const QString& folder) {
+    return askFileName(DialogKind::OpenFile, parent, title, filter, defaultExtension, folder);
+}
+
+std::optional<QString> askSaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                       const QString& defaultExtension, const QString& folder) {
+    return askFileName(DialogKind::SaveFile, parent, title, filter, defaultExtension, folder);
+}
+
+std::optional<QString> askText(QWidget* parent, const QString& caption, const QString& prompt,
+                               const QString& initialText) {
+    if (Interaction::scripted()) {
+        DialogRequest request;
+        request.kind = DialogKind::TextInput;
+        request.caption = caption;
+        request.text = prompt;
+        request.initialText = initialText;
+        const DialogAnswer a = Interaction::answer(request);
+        if (!a.accepted) return std::nullopt;
+        return a.text;
+    }
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, initialText, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+bool openWithShell(const QString& path) {
+    if (Interaction::scripted()) {
+        DialogRequest request;
+        request.kind = DialogKind::ShellOpen;
+        request.path = path;
+        return Interaction::answer(request).accepted;
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void showErrorBox(const QString& text) {
+    if (Interaction::scripted()) {
+        DialogRequest request;
+        request.kind = DialogKind::ErrorBox;
+        request.caption = QApplication::applicationDisplayName();
+        request.text = text;
+        Interaction::notice(request);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace platform
