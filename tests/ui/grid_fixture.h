@@ -10,8 +10,15 @@ namespace gridtest {
 // A memory dataset whose visible rows a test can narrow, as a filter would.
 class NarrowableDataset : public engine::MemoryDataset {
 public:
+    void open(std::shared_ptr<const engine::ColumnStore> rows) {
+        rows_ = rows;
+        MemoryDataset::open(std::move(rows));
+    }
     // Keeps only these store rows, in this order; the first becomes current.
-    void keepRows(std::vector<uint32_t> rows) { rowsChanged(std::move(rows), false, std::nullopt); }
+    void keepRows(std::vector<uint32_t> rows) { rowsChanged(rows_, std::move(rows), false, std::nullopt); }
+
+private:
+    std::shared_ptr<const engine::ColumnStore> rows_;
 };
 
 inline std::shared_ptr<engine::ColumnStore> annexLines() {
