@@ -33,6 +33,11 @@ size_t ColumnStore::appendRow() {
     return rows_++;
 }
 
+void ColumnStore::appendRows(size_t count) {
+    for (auto& c : columns_) c.cells.resize(c.cells.size() + count, c.type == FieldType::Text ? 0 : kNullCell);
+    rows_ += count;
+}
+
 bool ColumnStore::isNull(size_t row, size_t col) const {
     const Column& c = columns_[col];
     if (c.type == FieldType::Text) return textLength(c.cells[row]) == 0;

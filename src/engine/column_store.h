@@ -30,6 +30,8 @@ public:
     void reserve(size_t rows);
     // Appends a row of NULL cells and returns its index.
     size_t appendRow();
+    // Appends `count` rows of NULL cells at once.
+    void appendRows(size_t count);
 
     bool isNull(size_t row, size_t col) const;
     std::string_view text(size_t row, size_t col) const;

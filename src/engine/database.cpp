@@ -123,6 +123,25 @@ struct Database::Impl {
         return e.table;
     }
 
+    // The file each statement path found last time. The program writes a few
+    // paths over and over in another letter case than the files have
+    // ("\Anexe1.dbf" for ANEXE1.DBF), and finding such a file reads its folder.
+    std::map<std::string, std::string, std::less<>> found;
+
+    std::shared_ptr<DbfTable> table(std::string_view path) {
+        const auto it = found.find(path);
+        if (it != found.end()) {
+            try {
+                return current(it->second);
+            } catch (const TableError&) {
+                // Gone or renamed: look for the file again.
+            }
+        }
+        const std::string resolved = resolvePath(path);
+        found.insert_or_assign(std::string(path), resolved);
+        return current(resolved);
+    }
+
     // Writes the table anew through `build`, which gets the new file, the
     // table's file, its current layout and record count; the old file stays
     // whole until the complete new one replaces it.
@@ -150,7 +169,7 @@ Database& Database::global() {
     return instance;
 }
 
-std::shared_ptr<Table> Database::table(std::string_view path) { return impl_->current(resolvePath(path)); }
+std::shared_ptr<Table> Database::table(std::string_view path) { return impl_->table(path); }
 
 bool Database::exists(std::string_view path) const {
     struct stat st {};

@@ -140,6 +140,10 @@ protected:
     // make `currentStoreRow` current where it is visible, else the first row.
     void rowsChanged(std::shared_ptr<const ColumnStore> store, std::vector<uint32_t> order, bool allRows,
                      std::optional<uint32_t> currentStoreRow);
+    // Lets go of the rows while their owner changes them in place (a table
+    // copies rows that someone still holds). Nothing may read the dataset
+    // until rowsChanged hands rows back.
+    void releaseRows() { store_.reset(); }
     // Store row of a visible row.
     uint32_t storeRow(int index) const;
     const ColumnStore* store() const { return store_.get(); }

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 
 #include "engine/errors.h"
 #include "engine/text.h"
@@ -72,14 +73,6 @@ void writeDatum(ColumnStore& out, size_t row, size_t col, const Datum& d) {
     }
 }
 
-int compareCells(const ColumnStore& s, size_t a, size_t b, size_t col) {
-    if (s.fields()[col].type == FieldType::Text) return compareText(s.text(a, col), s.text(b, col));
-    const bool na = s.isNull(a, col), nb = s.isNull(b, col);
-    if (na || nb) return na == nb ? 0 : (na ? -1 : 1);
-    const Datum x = cellDatum(s, a, col), y = cellDatum(s, b, col);
-    return x.i < y.i ? -1 : (x.i > y.i ? 1 : 0);
-}
-
 struct OutputColumn {
     int32_t expr = -1;
     FieldDef def;
@@ -93,8 +86,7 @@ struct OrderKey {
 struct JoinPlan {
     bool left = false;
     std::vector<std::pair<int32_t, int32_t>> keys;  // (expression over earlier sources, expression over this one)
-    int32_t residual = -1;                           // the rest of ON, or -1
-    std::vector<int32_t> residualTerms;
+    std::vector<int32_t> residualTerms;             // the rest of ON
 };
 
 struct AggregateState {
@@ -510,48 +502,73 @@ private:
         return rowOf(tuple, aggValues_.data() + u * aggregates_.size());
     }
 
-    void fill(ColumnStore& out, size_t row, size_t col, int32_t expr, const EvalRow& er) const {
-        const BoundExpr& e = exprs_[size_t(expr)];
-        if (e.op == ExprOp::Column) {
-            const uint32_t r = er.rows[e.source];
-            if (r != kNoRow) out.copyCell(row, col, *stores_[e.source], r, e.field);
-            return;
-        }
-        writeDatum(out, row, col, evaluate(exprs_, expr, er));
-    }
-
+    // Column by column: each output column is written in one pass.
     ColumnStore project(const std::vector<uint32_t>& units) const {
         std::vector<FieldDef> defs;
         for (const OutputColumn& o : outputs_) defs.push_back(o.def);
         ColumnStore out(std::move(defs));
-        out.reserve(units.size());
-        for (uint32_t u : units) {
-            const size_t row = out.appendRow();
-            const EvalRow er = unitRow(u);
-            for (size_t c = 0; c < outputs_.size(); ++c) fill(out, row, c, outputs_[c].expr, er);
+        out.appendRows(units.size());
+        for (size_t c = 0; c < outputs_.size(); ++c) {
+            const int32_t expr = outputs_[c].expr;
+            const BoundExpr& e = exprs_[size_t(expr)];
+            if (e.op == ExprOp::Column) {
+                const ColumnStore& from = *stores_[e.source];
+                for (size_t i = 0; i < units.size(); ++i) {
+                    const uint32_t r = unitRow(units[i]).rows[e.source];
+                    if (r != kNoRow) out.copyCell(i, c, from, r, e.field);
+                }
+            } else {
+                for (size_t i = 0; i < units.size(); ++i)
+                    writeDatum(out, i, c, evaluate(exprs_, expr, unitRow(units[i])));
+            }
         }
+        return out;
+    }
+
+    // One ORDER BY key of each unit as an integer: numbers and dates by value
+    // (NULL first), texts by their rank in alphabetical order among the texts
+    // sorted, so that each text is compared with the others only once.
+    std::vector<int64_t> sortKey(int32_t expr, const std::vector<uint32_t>& units) const {
+        const size_t n = units.size();
+        std::vector<int64_t> out(n);
+        if (exprs_[size_t(expr)].type != DatumType::Text) {
+            for (size_t i = 0; i < n; ++i) {
+                const Datum d = evaluate(exprs_, expr, unitRow(units[i]));
+                out[i] = d.isNull() ? INT64_MIN : d.i;
+            }
+            return out;
+        }
+        std::unordered_map<std::string_view, uint32_t> ids;
+        std::vector<std::string_view> distinct;
+        for (size_t i = 0; i < n; ++i) {
+            const Datum d = evaluate(exprs_, expr, unitRow(units[i]));
+            const std::string_view text = d.isNull() ? std::string_view() : trimRight(d.s);
+            const auto [it, added] = ids.emplace(text, uint32_t(distinct.size()));
+            if (added) distinct.push_back(text);
+            out[i] = it->second;
+        }
+        std::vector<uint32_t> byText(distinct.size());
+        std::iota(byText.begin(), byText.end(), 0u);
+        std::sort(byText.begin(), byText.end(),
+                  [&](uint32_t a, uint32_t b) { return compareText(distinct[a], distinct[b]) < 0; });
+        std::vector<int64_t> rank(distinct.size());
+        for (size_t r = 0; r < byText.size(); ++r) rank[byText[r]] = int64_t(r);
+        for (int64_t& v : out) v = rank[size_t(v)];
         return out;
     }
 
     // Stable sort of units by the ORDER BY keys.
     void sortUnits(std::vector<uint32_t>& units) const {
-        std::vector<FieldDef> defs;
-        for (const OrderKey& k : order_) defs.push_back(defOf(exprs_[size_t(k.expr)], "K"));
-        ColumnStore keys(std::move(defs));
-        keys.reserve(units.size());
-        for (uint32_t u : units) {
-            const size_t row = keys.appendRow();
-            const EvalRow er = unitRow(u);
-            for (size_t k = 0; k < order_.size(); ++k) fill(keys, row, k, order_[k].expr, er);
-        }
+        std::vector<std::vector<int64_t>> keys;
+        for (const OrderKey& k : order_) keys.push_back(sortKey(k.expr, units));
         std::vector<uint32_t> idx(units.size());
         std::iota(idx.begin(), idx.end(), 0u);
-        std::stable_sort(idx.begin(), idx.end(), [&](uint32_t a, uint32_t b) {
-            for (size_t k = 0; k < order_.size(); ++k) {
-                const int c = compareCells(keys, a, b, k);
-                if (c != 0) return order_[k].descending ? c > 0 : c < 0;
+        std::sort(idx.begin(), idx.end(), [&](uint32_t a, uint32_t b) {
+            for (size_t k = 0; k < keys.size(); ++k) {
+                const int64_t x = keys[k][a], y = keys[k][b];
+                if (x != y) return order_[k].descending ? x > y : x < y;
             }
-            return false;
+            return a < b;
         });
         std::vector<uint32_t> sorted(units.size());
         for (size_t i = 0; i < idx.size(); ++i) sorted[i] = units[idx[i]];
@@ -667,10 +684,11 @@ std::vector<int32_t> conjunctsOf(const std::vector<BoundExpr>& exprs, int32_t ro
 std::vector<uint32_t> scanRecords(const TableSource& source, uint32_t sourceIndex, size_t sourceCount,
                                   const std::vector<BoundExpr>& exprs, const std::vector<int32_t>& conditions,
                                   const ColumnStore* const* stores) {
-    // The narrowest equality lookup, if there is one.
-    int lookupField = -1;
-    Value lookupKey;
-    size_t lookupSize = SIZE_MAX;
+    // The narrowest equality lookup, if there is one. A lookup costs about
+    // as much as the records it finds, so one that finds a few ends the search.
+    constexpr size_t kFewRecords = 16;
+    bool looked = false;
+    std::vector<uint32_t> hits;
     for (int32_t term : conditions) {
         const BoundExpr& t = exprs[size_t(term)];
         if (t.op != ExprOp::Compare || t.cmp != CompareOp::Equal) continue;
@@ -680,13 +698,10 @@ std::vector<uint32_t> scanRecords(const TableSource& source, uint32_t sourceInde
         if (col->op != ExprOp::Column || col->source != sourceIndex || val->op != ExprOp::Constant ||
             val->constant.isNull() || val->type != col->type)
             continue;
-        Value key = datumToValue(val->constant);
-        const size_t size = source.table->lookup(int(col->field), key).size();
-        if (size < lookupSize) {
-            lookupSize = size;
-            lookupField = int(col->field);
-            lookupKey = std::move(key);
-        }
+        const std::vector<uint32_t>& found = source.table->lookup(int(col->field), datumToValue(val->constant));
+        if (!looked || found.size() < hits.size()) hits = found;
+        looked = true;
+        if (hits.size() <= kFewRecords) break;
     }
 
     std::vector<uint32_t> rows(sourceCount, kNoRow);
@@ -698,8 +713,7 @@ std::vector<uint32_t> scanRecords(const TableSource& source, uint32_t sourceInde
         return true;
     };
     std::vector<uint32_t> out;
-    if (lookupField >= 0) {
-        const std::vector<uint32_t> hits = source.table->lookup(lookupField, lookupKey);
+    if (looked) {
         for (uint32_t r : hits)
             if (passes(r)) out.push_back(r);
         return out;

@@ -101,13 +101,19 @@ void TableDataset::post() {
         if (changed_[f]) values[f] = table_->coerce(int(f), buffer_[f]);
     auto writer = table_->beginWrite();
     uint32_t record = editRecord_;
-    if (state_ == State::Insert) {
-        record = writer->append(values);
-    } else {
-        for (size_t f = 0; f < values.size(); ++f)
-            if (changed_[f]) writer->update(editRecord_, int(f), values[f]);
+    releaseRows();
+    try {
+        if (state_ == State::Insert) {
+            record = writer->append(values);
+        } else {
+            for (size_t f = 0; f < values.size(); ++f)
+                if (changed_[f]) writer->update(editRecord_, int(f), values[f]);
+        }
+        writer->commit();
+    } catch (...) {
+        recover(state_ == State::Edit ? std::optional<uint32_t>(editRecord_) : std::nullopt);
+        throw;
     }
-    writer->commit();
     state_ = State::Browse;
     buffer_.clear();
     changed_.clear();
@@ -133,8 +139,14 @@ void TableDataset::deleteRecord() {
     else if (current > 0)
         next = storeRow(current - 1);
     auto writer = table_->beginWrite();
-    writer->remove(record);
-    writer->commit();
+    releaseRows();
+    try {
+        writer->remove(record);
+        writer->commit();
+    } catch (...) {
+        recover(record);
+        throw;
+    }
     refresh(next);
 }
 
@@ -143,6 +155,14 @@ void TableDataset::refresh(std::optional<uint32_t> current) {
     bool all = true;
     std::vector<uint32_t> live = liveRecords(*table_, rows->rowCount(), all);
     rowsChanged(std::move(rows), std::move(live), all, current);
+}
+
+void TableDataset::recover(std::optional<uint32_t> current) {
+    try {
+        refresh(current);
+    } catch (...) {
+        close();
+    }
 }
 
 void TableDataset::pack() {

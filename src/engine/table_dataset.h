@@ -57,6 +57,8 @@ private:
     void requireOpen(const char* action) const;
     void load();
     void refresh(std::optional<uint32_t> current);
+    // After a failed write: the rows as the table now has them, or closed.
+    void recover(std::optional<uint32_t> current);
 
     Database& db_;
     std::string path_;
