@@ -21,23 +21,6 @@
 #include "titles/titlu_add_dialog.h"
 #include "titles/titluri_form.h"
 
-namespace {
-
-// The window the user last worked in: an open modal window, else the main
-// menu once it shows, else the start-up window.
-QWidget* frontWindow(QWidget* startup, QWidget* menu) {
-    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-    return menu->isVisible() ? menu : startup;
-}
-
-void bringForward(QWidget* window) {
-    if (window->isMinimized()) window->showNormal();
-    window->raise();
-    window->activateWindow();
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     if (!displayAvailable()) {
         std::fprintf(stderr,
@@ -72,8 +55,7 @@ int main(int argc, char** argv) {
     TAlegeTitluF alegeTitluF;
     form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
 
-    QObject::connect(&single, &platform::SingleInstance::activationRequested, &app,
-                     [&] { bringForward(frontWindow(&form1, &form3)); });
+    QObject::connect(&single, &platform::SingleInstance::activationRequested, &app, &bringRunningInstanceForward);
 
     form1.show();
     return app.exec();
