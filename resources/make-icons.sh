@@ -41,3 +41,18 @@ render apps/48/kfind.svg 32 choose-title.png
 render actions/22/document-preview.svg 16 file-show.png
 render actions/22/list-add.svg 16 file-add.png
 render actions/22/edit-delete.svg 16 file-delete.png
+
+# Annexes-and-titles form: its list and its command buttons
+render mimetypes/22/x-office-document.svg 20 list-annex.png
+render mimetypes/22/application-certificate.svg 20 list-titles.png
+render actions/22/list-add.svg 20 cmd-add.png
+render actions/22/document-edit.svg 20 cmd-edit.png
+render actions/22/edit-delete.svg 20 cmd-delete.png
+render actions/22/document-export.svg 20 cmd-export.png
+render actions/22/document-import.svg 20 cmd-import.png
+render actions/22/insert-link.svg 20 cmd-link.png
+render actions/22/document-new.svg 20 cmd-new.png
+render actions/22/document-properties.svg 20 cmd-details.png
+render actions/22/gnumeric-link-delete.svg 20 cmd-unlink.png
+render actions/22/edit-find.svg 20 cmd-search.png
+render actions/22/view-refresh.svg 20 cmd-clear.png

@@ -15,24 +15,11 @@
 #include "app/progress_window.h"
 #include "app/startup_window.h"
 #include "platform/single_instance.h"
+#include "titles/alege_titlu_dialog.h"
+#include "titles/anexa_add_dialog.h"
+#include "titles/titdet_add_dialog.h"
+#include "titles/titlu_add_dialog.h"
 #include "titles/titluri_form.h"
-
-namespace {
-
-// The window the user last worked in: an open modal window, else the main
-// menu once it shows, else the start-up window.
-QWidget* frontWindow(QWidget* startup, QWidget* menu) {
-    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-    return menu->isVisible() ? menu : startup;
-}
-
-void bringForward(QWidget* window) {
-    if (window->isMinimized()) window->showNormal();
-    window->raise();
-    window->activateWindow();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (!displayAvailable()) {
@@ -62,10 +49,13 @@ int main(int argc, char** argv) {
     TContor contor;
     TErori erori;
     TTitluriF titluriF;
+    TTitluAddF titluAddF;
+    TTitDetAddF titDetAddF;
+    TAnexaAdd1F anexaAdd1F;
+    TAlegeTitluF alegeTitluF;
     form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
 
-    QObject::connect(&single, &platform::SingleInstance::activationRequested, &app,
-                     [&] { bringForward(frontWindow(&form1, &form3)); });
+    QObject::connect(&single, &platform::SingleInstance::activationRequested, &app, &bringRunningInstanceForward);
 
     form1.show();
     return app.exec();

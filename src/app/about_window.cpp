@@ -23,7 +23,7 @@ TForm2* TForm2::instance_ = nullptr;
 TForm2::TForm2(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint) {
-    if (!instance_) instance_ = this;
+    instance_ = this;
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Despre program"));
     setFixedSize(kWidth, kHeight);

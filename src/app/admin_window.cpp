@@ -46,7 +46,7 @@ TForm4* TForm4::instance_ = nullptr;
 TForm4::TForm4(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMaximizeButtonHint) {
-    if (!instance_) instance_ = this;
+    instance_ = this;
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Administrator program"));
     setWindowIcon(applicationIcon());

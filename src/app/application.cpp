@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "app/main_menu.h"
+#include "app/startup_window.h"
 #include "platform/dialogs.h"
 
 TerralogApplication::TerralogApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -24,4 +26,13 @@ bool displayAvailable() {
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 #endif
+}
+
+void bringRunningInstanceForward() {
+    QWidget* window = QApplication::activeModalWidget();
+    if (!window) window = TForm3::instance().isVisible() || !TForm1::exists() ? static_cast<QWidget*>(&TForm3::instance())
+                                                                              : &TForm1::instance();
+    if (window->isMinimized()) window->showNormal();
+    window->raise();
+    window->activateWindow();
 }

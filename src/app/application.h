@@ -16,3 +16,8 @@ public:
 // Whether a window can be shown at all; false on a machine without a display
 // (no platform chosen and neither DISPLAY nor WAYLAND_DISPLAY set).
 bool displayAvailable();
+
+// Brings the window the user last worked in to the front, restoring it if
+// minimised: an open modal window, else the main menu once it shows, else the
+// start-up window. A second start of the program asks for this.
+void bringRunningInstanceForward();

@@ -57,7 +57,7 @@ TForm3* TForm3::instance_ = nullptr;
 TForm3::TForm3(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
-    if (!instance_) instance_ = this;
+    instance_ = this;
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(VersionCaption);
     setWindowIcon(applicationIcon());

@@ -60,7 +60,7 @@ TErori* TErori::instance_ = nullptr;
 TErori::TErori(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint) {
-    if (!instance_) instance_ = this;
+    instance_ = this;
     setObjectName(QStringLiteral("Erori"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);

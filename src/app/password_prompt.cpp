@@ -21,7 +21,7 @@ TForm5* TForm5::instance_ = nullptr;
 
 TForm5::TForm5(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
-    if (!instance_) instance_ = this;
+    instance_ = this;
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("AUTENTIFICARE"));
     setFixedSize(259, 121);

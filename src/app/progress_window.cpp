@@ -17,7 +17,7 @@ TContor* TContor::instance_ = nullptr;
 
 TContor::TContor(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus) {
-    if (!instance_) instance_ = this;
+    instance_ = this;
     setObjectName(QStringLiteral("Contor"));
     setFixedSize(kWidth, kHeight);
     setCursor(Qt::WaitCursor);

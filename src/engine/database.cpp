@@ -115,7 +115,15 @@ struct Database::Impl {
     }
 
     std::shared_ptr<DbfTable> current(const std::string& resolved) {
-        Entry& e = entry(resolved);
+        // The reading kept in memory serves as long as the file on disk is the
+        // one it was read from, unchanged: then one stat is all a statement
+        // costs here. A file to read again is read under a shared lock.
+        Entry& e = entries[resolved];
+        if (e.table && e.table->isWriting()) return e.table;
+        const FileIdentity onDisk = FileIdentity::of(statTable(resolved));
+        if (e.table && e.file && e.table->identity() == onDisk) return e.table;
+        if (!e.file) e.file = TableFile::open(resolved);
+        e.file->follow(onDisk);
         TableFile::ReadLock lock(*e.file);
         if (e.table && e.table->identity() == e.file->identity()) return e.table;
         e.table.reset();

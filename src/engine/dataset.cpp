@@ -54,7 +54,11 @@ void CalcRow::set(std::string_view calculatedField, const Value& v) {
 
 Dataset::Dataset() = default;
 
-Dataset::~Dataset() = default;
+Dataset::~Dataset() {
+    const auto observers = std::move(observers_);
+    observers_.clear();
+    for (auto* o : observers) o->datasetDestroyed(*this);
+}
 
 void Dataset::close() {
     if (!open_) return;

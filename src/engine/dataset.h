@@ -23,6 +23,8 @@ public:
     virtual void datasetReset(Dataset& dataset) = 0;
     // The current row moved.
     virtual void currentChanged(Dataset& dataset) { (void)dataset; }
+    // The dataset is going away; it must not be used after this returns.
+    virtual void datasetDestroyed(Dataset& dataset) { (void)dataset; }
 };
 
 // One field of the current row of a dataset, read in the forms' terms.

@@ -54,7 +54,7 @@ bool Date::isValid(int year, int month, int day) {
 
 Date Date::fromYmd(int year, int month, int day) {
     if (!isValid(year, month, day)) {
-        char buf[64];
+        char buf[96];
         std::snprintf(buf, sizeof buf, "Invalid date: %02d.%02d.%04d", day, month, year);
         throw ValueError(buf);
     }
@@ -100,7 +100,7 @@ int Date::day() const {
 std::string Date::toDmy() const {
     int y, m, d;
     civilFromDays(days_, y, m, d);
-    char buf[16];
+    char buf[48];
     std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", d, m, y);
     return buf;
 }
@@ -108,7 +108,7 @@ std::string Date::toDmy() const {
 std::string Date::toStored() const {
     int y, m, d;
     civilFromDays(days_, y, m, d);
-    char buf[16];
+    char buf[48];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
     return buf;
 }

@@ -33,8 +33,8 @@ bool holds(FieldType field, ValueType value) {
 // The writes of one statement. Holds the file exclusively from creation to
 // commit (or destruction); refuses to start on a reading the file has moved
 // away from, since record numbers of a stale reading would hit other records.
-// After each write the table takes the file's new identity, so the catalog
-// hands out this same reading while the statement runs.
+// When the writes end the table takes the file's new identity, so the catalog
+// goes on handing out this reading, which the writes kept equal to the file.
 class DbfTable::TableWriter final : public Table::Writer {
 public:
     explicit TableWriter(std::shared_ptr<DbfTable> table) : table_(std::move(table)) {
@@ -50,6 +50,7 @@ public:
             throw TableError("The table " + table_->path_ + " was changed by another program; read it again");
         }
         file.setBeingWritten(true);
+        table_->writing_ = true;
     }
 
     ~TableWriter() override {
@@ -83,7 +84,6 @@ public:
         }
         bytes.back() = kDbfEndOfFile;
         t.file_->appendRecord(layout.headerLength + uint64_t(n) * layout.recordLength, bytes, uint32_t(n + 1));
-        t.identity_ = t.file_->identity();
 
         ColumnStore& rows = *t.ownRows();
         const size_t row = rows.appendRow();
@@ -102,7 +102,6 @@ public:
         std::string cell(size_t(f.width), ' ');
         encodeCell(f, v, t.codePage_, &cell[0]);
         t.file_->writeRecordBytes(recordOffset(record) + 1 + f.offset, cell);
-        t.identity_ = t.file_->identity();
         stamp_ = true;
 
         FieldIndex* index = t.indexes_[size_t(field)].get();
@@ -119,7 +118,6 @@ public:
         checkRecord(record);
         if (t.deleted_[record]) return;
         t.file_->writeRecordBytes(recordOffset(record), "*");
-        t.identity_ = t.file_->identity();
         stamp_ = true;
         t.unindexRecord(record);
         t.deleted_[record] = 1;
@@ -155,6 +153,7 @@ private:
             t.identity_ = FileIdentity();
         }
         t.file_->setBeingWritten(false);
+        t.writing_ = false;
         t.file_->releaseExclusive();
         if (failure) std::rethrow_exception(failure);
     }

@@ -36,6 +36,9 @@ public:
 
     // The file as it was when read or last written by this object.
     const FileIdentity& identity() const { return identity_; }
+    // A statement is writing through this reading: it equals the file, whose
+    // identity it takes when the writes end.
+    bool isWriting() const { return writing_; }
     CodePage codePage() const { return codePage_; }
 
 private:
@@ -61,6 +64,7 @@ private:
     std::vector<std::unique_ptr<FieldIndex>> indexes_;  // per visible field, built on first lookup
     std::vector<uint32_t> found_;
     FileIdentity identity_;
+    bool writing_ = false;
 };
 
 }  // namespace engine

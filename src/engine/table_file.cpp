@@ -121,6 +121,7 @@ TableFile::~TableFile() {
 }
 
 void TableFile::openFd() {
+    stamped_ = {};
     fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
     writable_ = fd_ >= 0;
     if (fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
@@ -204,14 +205,17 @@ void TableFile::appendRecord(uint64_t offset, std::string_view recordAndEnd, uin
                             char(newCount & 0xFF),   char(newCount >> 8 & 0xFF), char(newCount >> 16 & 0xFF),
                             char(newCount >> 24 & 0xFF)};
     writeAt(1, std::string_view(header, sizeof header));
+    stamped_ = stamp;
 }
 
 void TableFile::writeRecordBytes(uint64_t offset, std::string_view bytes) { writeAt(offset, bytes); }
 
 void TableFile::stampHeader() {
     const auto stamp = todayStamp();
+    if (stamp == stamped_) return;
     const char header[3] = {char(stamp[0]), char(stamp[1]), char(stamp[2])};
     writeAt(1, std::string_view(header, sizeof header));
+    stamped_ = stamp;
 }
 
 void TableFile::replace(NewFile& replacement) {
@@ -225,6 +229,7 @@ void TableFile::replace(NewFile& replacement) {
     ::close(fd_);
     fd_ = replacement.fd_;
     replacement.fd_ = -1;
+    stamped_ = {};
     writable_ = true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -72,7 +73,7 @@ public:
     void appendRecord(uint64_t offset, std::string_view recordAndEnd, uint32_t newCount);
     // Bytes of one record: a cell or the deletion flag.
     void writeRecordBytes(uint64_t offset, std::string_view bytes);
-    // The header's date of last update.
+    // The header's date of last update, when it is not today's already.
     void stampHeader();
 
     // A whole new file built beside this one: when `fill` has written all of
@@ -94,6 +95,9 @@ private:
     int exclusive_ = 0;  // holders in this process
     int readers_ = 0;
     bool beingWritten_ = false;
+    // The date this process last wrote into the header of the open file, so
+    // a statement rewrites it only when the day has changed.
+    std::array<uint8_t, 3> stamped_{};
 };
 
 // A file being written beside a table, under a temporary name. Nothing of it

@@ -26,7 +26,6 @@ public:
     void setDataset(engine::Dataset* dataset);
     // Shows the layout of an annex page (0 to 11).
     void showAnnex(int page);
-    int annex() const { return currentIndex(); }
 
     // What the shown layout holds: its labels in order, whether it has the
     // land table, and the text it shows for a field (empty when the layout

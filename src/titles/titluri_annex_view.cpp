@@ -5,8 +5,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QStackedWidget>
@@ -40,6 +42,8 @@ QString TTitluriF::annexTypeFile(int index) const {
 
 void TTitluriF::ShowTitlesForm() {
     prepareOpening();
+    // Maximised, and the size of the screen also where no window manager maximises.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     exec();
     closeDown();

@@ -27,6 +27,7 @@
 #include "titles/line_detail_panel.h"
 #include "titles/upper_case_validator.h"
 #include "ui/data_grid.h"
+#include "ui/dataset_model.h"
 #include "ui/header_band.h"
 
 namespace {
@@ -71,6 +72,17 @@ QLabel* fieldCaption(const QString& text, QWidget* parent) {
     return label;
 }
 
+// Gives a grid's spare width to one of its columns, after every reset of
+// the grid's rows too.
+void stretchColumn(ui::DataGrid* grid, const QString& field) {
+    const auto apply = [grid, field] {
+        const int column = grid->datasetModel()->columnOfField(field);
+        if (column >= 0) grid->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Stretch);
+    };
+    QObject::connect(grid->datasetModel(), &QAbstractItemModel::modelReset, grid, apply);
+    apply();
+}
+
 void tellUnavailable(const QString& what) {
     Mesaj(what, QStringLiteral("Aceasta functie nu este inca disponibila."), mkInformation, mbOk);
 }
@@ -112,6 +124,7 @@ TTitluriF::TTitluriF(QWidget* parent)
     body->addWidget(views_, 1);
 
     connectFilters();
+    connectCommands();
     connectLinkingSearchAndFiles();
 
     // The window sees every key before its controls.
@@ -189,6 +202,7 @@ QWidget* TTitluriF::buildLeftPanel() {
     count->addWidget(TotalLab, 1);
     grid->addLayout(count);
 
+    grid->addSpacing(4);
     Label140 = fieldCaption(QStringLiteral("Anexa"), filters);
     Label140->setObjectName(QStringLiteral("Label140"));
     grid->addWidget(Label140);
@@ -220,13 +234,14 @@ QWidget* TTitluriF::buildAnnexView() {
     SMDBGrid3->setObjectName(QStringLiteral("SMDBGrid3"));
     SMDBGrid3->setColumns({
         {QStringLiteral("NRCRTA"), QStringLiteral("Nr. Poz."), true, {}, {}, 60},
-        {QStringLiteral("TIPANX"), QStringLiteral("Anexa"), false, {}, {}, 150},
-        {QStringLiteral("SATUL"), QStringLiteral("Satul"), true, {}, {}, 150},
-        {QStringLiteral("NUME"), QStringLiteral("Autor"), true, {}, {}, 300},
-        {QStringLiteral("MOSTEN"), QStringLiteral("Mostenitori"), false, {}, {}, 260},
+        {QStringLiteral("TIPANX"), QStringLiteral("Anexa"), false, {}, {}, 120},
+        {QStringLiteral("SATUL"), QStringLiteral("Satul"), true, {}, {}, 130},
+        {QStringLiteral("NUME"), QStringLiteral("Autor"), true, {}, {}, 260},
+        {QStringLiteral("MOSTEN"), QStringLiteral("Mostenitori"), false, {}, {}, 240},
         {QStringLiteral("TIT"), QStringLiteral("Numarul"), true, {}, {}, 90},
-        {QStringLiteral("SUPTOT"), QStringLiteral("Suprafata totala"), true, {}, {}, 110},
+        {QStringLiteral("SUPTOT"), QStringLiteral("Suprafata totala"), true, {}, {}, 120},
     });
+    stretchColumn(SMDBGrid3, QStringLiteral("NUME"));
     SMDBGrid3->setBands({{QStringLiteral("Titlu de proprietate"), QStringLiteral("TIT"), QStringLiteral("SUPTOT")}});
     SMDBGrid3->setDataset(&Anex);
     column->addWidget(SMDBGrid3, 3);
@@ -243,6 +258,7 @@ QWidget* TTitluriF::buildAnnexView() {
         {QStringLiteral("SUPTOT"), QStringLiteral("Suprafata Totala (ha)"), true, {}, {}, 140},
     });
     SMDBGrid4->setDataset(&Tx);
+    stretchColumn(SMDBGrid4, QStringLiteral("TITULAR"));
     SMDBGrid4->setMinimumHeight(90);
     column->addWidget(SMDBGrid4, 1);
 
@@ -330,7 +346,8 @@ QWidget* TTitluriF::buildTitlesView() {
     files->setSpacing(3);
     DBGrid2 = new ui::DataGrid(left);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
-    DBGrid2->setColumns({{QStringLiteral("FISIER"), QStringLiteral("Fisiere atasate"), true, {}, {}, 600}});
+    DBGrid2->setColumns({{QStringLiteral("FISIER"), QStringLiteral("Fisiere atasate")}});
+    stretchColumn(DBGrid2, QStringLiteral("FISIER"));
     QFont small = DBGrid2->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     DBGrid2->setFont(small);
@@ -340,9 +357,9 @@ QWidget* TTitluriF::buildTitlesView() {
     files->addWidget(DBGrid2, 1);
     auto* fileButtons = new QVBoxLayout;
     fileButtons->setSpacing(2);
-    PozaShowB = smallButton(QStringLiteral("Arata poza"), QStringLiteral("cmd-show"), left);
-    PozaAddB = smallButton(QStringLiteral("Adauga poza"), QStringLiteral("cmd-add"), left);
-    PozaDelB = smallButton(QStringLiteral("Sterge poza"), QStringLiteral("cmd-delete"), left);
+    PozaShowB = smallButton(QStringLiteral("Arata poza"), QStringLiteral("file-show"), left);
+    PozaAddB = smallButton(QStringLiteral("Adauga poza"), QStringLiteral("file-add"), left);
+    PozaDelB = smallButton(QStringLiteral("Sterge poza"), QStringLiteral("file-delete"), left);
     PozaShowB->setObjectName(QStringLiteral("PozaShowB"));
     PozaAddB->setObjectName(QStringLiteral("PozaAddB"));
     PozaDelB->setObjectName(QStringLiteral("PozaDelB"));
@@ -352,9 +369,9 @@ QWidget* TTitluriF::buildTitlesView() {
     commands->addLayout(files);
 
     PozaMenu = new QMenu(DBGrid2);
-    PozaShowItem = PozaMenu->addAction(pictureIcon(QStringLiteral("cmd-show")), QStringLiteral("Arata poza"));
-    PozaAddItem = PozaMenu->addAction(pictureIcon(QStringLiteral("cmd-add")), QStringLiteral("Adauga poza"));
-    PozaDelItem = PozaMenu->addAction(pictureIcon(QStringLiteral("cmd-delete")), QStringLiteral("Sterge poza"));
+    PozaShowItem = PozaMenu->addAction(pictureIcon(QStringLiteral("file-show")), QStringLiteral("Arata poza"));
+    PozaAddItem = PozaMenu->addAction(pictureIcon(QStringLiteral("file-add")), QStringLiteral("Adauga poza"));
+    PozaDelItem = PozaMenu->addAction(pictureIcon(QStringLiteral("file-delete")), QStringLiteral("Sterge poza"));
     // The menu offers what the buttons beside the grid offer at that moment.
     connect(PozaMenu, &QMenu::aboutToShow, this, [this] {
         PozaShowItem->setEnabled(PozaShowB->isEnabled());
@@ -427,14 +444,15 @@ QWidget* TTitluriF::buildTitlesView() {
     SMDBGrid1 = new ui::DataGrid(top);
     SMDBGrid1->setObjectName(QStringLiteral("SMDBGrid1"));
     SMDBGrid1->setColumns({
-        {QStringLiteral("INSAT"), QStringLiteral("Satul"), true, {}, {}, 140},
-        {QStringLiteral("ANEXA"), QStringLiteral("Anexa"), true, {}, {}, 110},
-        {QStringLiteral("TITULAR"), QStringLiteral("  Autor"), true, {}, {}, 320},
-        {QStringLiteral("TPNR"), QStringLiteral("Numar"), true, Qt::AlignRight | Qt::AlignVCenter, {}, 80},
-        {QStringLiteral("DATAS"), QStringLiteral("Din data"), true, Qt::AlignCenter, {}, 90},
-        {QStringLiteral("TPCOD"), QStringLiteral("Codul"), true, {}, {}, 80},
-        {QStringLiteral("SUPTOT"), QStringLiteral("Suprafata totala titlu (ha)"), true, {}, {}, 170},
+        {QStringLiteral("INSAT"), QStringLiteral("Satul"), true, {}, {}, 110},
+        {QStringLiteral("ANEXA"), QStringLiteral("Anexa"), true, {}, {}, 105},
+        {QStringLiteral("TITULAR"), QStringLiteral("  Autor"), true, {}, {}, 220},
+        {QStringLiteral("TPNR"), QStringLiteral("Numar"), true, Qt::AlignRight | Qt::AlignVCenter, {}, 70},
+        {QStringLiteral("DATAS"), QStringLiteral("Din data"), true, Qt::AlignCenter, {}, 85},
+        {QStringLiteral("TPCOD"), QStringLiteral("Codul"), true, {}, {}, 65},
+        {QStringLiteral("SUPTOT"), QStringLiteral("Suprafata totala titlu (ha)"), true, {}, {}, 165},
     });
+    stretchColumn(SMDBGrid1, QStringLiteral("TITULAR"));
     SMDBGrid1->setDataset(&Tx);
     topLayout->addWidget(SMDBGrid1, 1);
     top->setMinimumHeight(100);
@@ -448,20 +466,20 @@ QWidget* TTitluriF::buildTitlesView() {
     SMDBGrid2->setObjectName(QStringLiteral("SMDBGrid2"));
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     SMDBGrid2->setColumns({
-        {QStringLiteral("TIP"), QStringLiteral("TIP"), true, {}, {}, 90},
-        {QStringLiteral("CATEG"), QStringLiteral("CATEGORIA"), true, {}, {}, 140},
-        {QStringLiteral("NRTARLA"), QStringLiteral("Tarla (SOLA)"), true, right, {}, 90},
+        {QStringLiteral("TIP"), QStringLiteral("TIP"), true, {}, {}, 85},
+        {QStringLiteral("CATEG"), QStringLiteral("CATEGORIA"), true, {}, {}, 135},
+        {QStringLiteral("NRTARLA"), QStringLiteral("Tarla (SOLA)"), true, right, {}, 85},
         {QStringLiteral("PARCELA"), QStringLiteral("Parcela"), true, {}, {}, 60},
-        {QStringLiteral("LOT"), QStringLiteral("Lot"), true, right, {}, 50},
-        {QStringLiteral("SUPRAF"), QStringLiteral("Supra- fata (ha)"), true, {}, QStringLiteral("0.0000"), 100},
-        {QStringLiteral("OBS"), QStringLiteral("Observatii"), true, {}, {}, 160},
-        {QStringLiteral("LUNG"), QStringLiteral("Lungime"), true, {}, {}, 70},
-        {QStringLiteral("LAT"), QStringLiteral("Latime"), true, {}, {}, 70},
-        {QStringLiteral("COMENT"), QStringLiteral("Detalii"), true, {}, {}, 140},
-        {QStringLiteral("VECN"), QStringLiteral("NORD"), true, {}, {}, 120},
-        {QStringLiteral("VECE"), QStringLiteral("EST"), true, {}, {}, 120},
-        {QStringLiteral("VECS"), QStringLiteral("SUD"), true, {}, {}, 120},
-        {QStringLiteral("VECV"), QStringLiteral("VEST"), true, {}, {}, 120},
+        {QStringLiteral("LOT"), QStringLiteral("Lot"), true, right, {}, 45},
+        {QStringLiteral("SUPRAF"), QStringLiteral("Supra- fata (ha)"), true, {}, QStringLiteral("0.0000"), 105},
+        {QStringLiteral("OBS"), QStringLiteral("Observatii"), true, {}, {}, 120},
+        {QStringLiteral("LUNG"), QStringLiteral("Lungime"), true, {}, {}, 65},
+        {QStringLiteral("LAT"), QStringLiteral("Latime"), true, {}, {}, 65},
+        {QStringLiteral("COMENT"), QStringLiteral("Detalii"), true, {}, {}, 110},
+        {QStringLiteral("VECN"), QStringLiteral("NORD"), true, {}, {}, 130},
+        {QStringLiteral("VECE"), QStringLiteral("EST"), true, {}, {}, 130},
+        {QStringLiteral("VECS"), QStringLiteral("SUD"), true, {}, {}, 130},
+        {QStringLiteral("VECV"), QStringLiteral("VEST"), true, {}, {}, 130},
     });
     SMDBGrid2->setBands({{QStringLiteral("Numar topografic"), QStringLiteral("NRTARLA"), QStringLiteral("LOT")},
                          {QStringLiteral("Vecinatati"), QStringLiteral("VECN"), QStringLiteral("VECV")}});
@@ -509,6 +527,20 @@ void TTitluriF::connectFilters() {
     connect(CheckBox1, &QCheckBox::toggled, this, &TTitluriF::FiltruSat);
     connect(CheckBox2, &QCheckBox::toggled, this, &TTitluriF::FiltruSat);
     connect(AnexeSelect, &QComboBox::currentIndexChanged, this, &TTitluriF::AnexeSelectChange);
+}
+
+void TTitluriF::connectCommands() {
+    connect(AddLineB, &QToolButton::clicked, this, &TTitluriF::AddLineBClick);
+    connect(EditLineB, &QToolButton::clicked, this, &TTitluriF::EditLineBClick);
+    connect(DeleteLineB, &QToolButton::clicked, this, &TTitluriF::DeleteLineBClick);
+    connect(SMDBGrid3, &ui::DataGrid::deletePressed, this, &TTitluriF::DeleteLineBClick);
+    connect(TitluAddB, &QToolButton::clicked, this, &TTitluriF::TitluAddBClick);
+    connect(TitluEditB, &QToolButton::clicked, this, &TTitluriF::TitluEditBClick);
+    connect(TitluDeleteB, &QToolButton::clicked, this, &TTitluriF::TitluDeleteBClick);
+    connect(SMDBGrid1, &ui::DataGrid::deletePressed, this, &TTitluriF::TitluDeleteBClick);
+    connect(SupAddB, &QToolButton::clicked, this, &TTitluriF::SupAddBClick);
+    connect(SupEditB, &QToolButton::clicked, this, &TTitluriF::SupEditBClick);
+    connect(SupDeleteB, &QToolButton::clicked, this, &TTitluriF::SupDeleteBClick);
 }
 
 void TTitluriF::runStatement(const QStringList& lines) {

@@ -78,6 +78,26 @@ public:
     // Escape closes the form; true when the key was handled.
     bool FormKeyDown(int key);
 
+    // Annex lines, through the line dialog: a new line in the annex shown,
+    // a change of the current line, the deletion of the current line (its
+    // titles stay, without a line).
+    void AddLineBClick();
+    void EditLineBClick();
+    void DeleteLineBClick();
+    // The labels and fields the line dialog shows for an annex page.
+    void ConfigureLineDialog(int page);
+
+    // Titles, through the title dialog; deleting one removes its surfaces
+    // and its attached-file records.
+    void TitluAddBClick();
+    void TitluEditBClick();
+    void TitluDeleteBClick();
+
+    // Surfaces of the current title, through the surface dialog.
+    void SupAddBClick();
+    void SupEditBClick();
+    void SupDeleteBClick();
+
     // The page shown: 0..11 an annex, 12 the titles view, -1 before the first.
     int shownPage() const { return page_; }
     bool annexViewShown() const;
@@ -210,6 +230,14 @@ private:
     QWidget* buildAnnexView();
     QWidget* buildTitlesView();
     void connectFilters();
+    void connectCommands();
+    // Reopens the annex list on the line of that identifier, adds the line's
+    // village to the village filter and refreshes the list by the filters.
+    void showChangedLine(const QString& id, const QString& village);
+    // Reopens the titles and makes the title of that identifier current.
+    void reopenTitlesAt(const QString& id);
+    // Reopens the surfaces and refreshes the current title's totals.
+    void reopenSurfaces();
     void showTitlesView();
     void composeAnnexList(int index);
     void loadAnnexTypes(int index);

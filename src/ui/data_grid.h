@@ -19,7 +19,7 @@ class DatasetModel;
 // grid. Columns are declared by the form (field, title, visibility,
 // alignment, format, width); bands can stand over adjacent titles.
 //
-// The dataset must outlive the grid or be detached first (see DatasetModel).
+// A dataset destroyed before the grid leaves it empty (see DatasetModel).
 class DataGrid : public QTableView {
     Q_OBJECT
 

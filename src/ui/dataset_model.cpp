@@ -66,6 +66,14 @@ void DatasetModel::datasetReset(engine::Dataset&) {
 
 void DatasetModel::currentChanged(engine::Dataset& dataset) { emit currentRowChanged(dataset.recNo()); }
 
+void DatasetModel::datasetDestroyed(engine::Dataset& dataset) {
+    if (&dataset != dataset_) return;
+    beginResetModel();
+    dataset_ = nullptr;
+    rebuild();
+    endResetModel();
+}
+
 int DatasetModel::columnOfField(const QString& field) const {
     for (size_t i = 0; i < shown_.size(); ++i)
         if (shown_[i].field.compare(field, Qt::CaseInsensitive) == 0) return int(i);

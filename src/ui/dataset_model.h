@@ -15,10 +15,7 @@ namespace ui {
 // opens, closes or refilters; the current row when its cursor moves. While
 // the dataset's controls are disabled no notification comes, so views keep
 // what they show until the dataset enables them again.
-//
-// The dataset must outlive the model or be detached first with
-// setDataset(nullptr): a form that owns its datasets as members detaches its
-// grids in its destructor, before the members go.
+// A dataset destroyed first detaches itself, leaving the model empty.
 class DatasetModel : public QAbstractTableModel, private engine::DatasetObserver {
     Q_OBJECT
 
@@ -53,6 +50,7 @@ signals:
 private:
     void datasetReset(engine::Dataset& dataset) override;
     void currentChanged(engine::Dataset& dataset) override;
+    void datasetDestroyed(engine::Dataset& dataset) override;
     void rebuild();
 
     engine::Dataset* dataset_ = nullptr;

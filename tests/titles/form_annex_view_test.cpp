@@ -1,7 +1,5 @@
 // The form's opening, its pages and the annex view: the annex list and its
 // filters, the titles of the current line, the detail layouts.
-#include <algorithm>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -13,6 +11,7 @@
 
 #include "app/message_dialog.h"
 #include "data/annexes.h"
+#include "engine/errors.h"
 #include "titles/annex_lists.h"
 #include "titles/line_detail_panel.h"
 #include "ui/data_grid.h"
@@ -23,11 +22,6 @@ namespace titlestest {
 namespace {
 
 using Rows = std::vector<std::string>;
-
-Rows sorted(Rows rows) {
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
 
 class AnnexView : public FormFixture {};
 
@@ -58,11 +52,12 @@ TEST_F(AnnexView, OpeningListsTheVillagesAndEachLawsAnnexTypesSortedWithoutRegar
     addLine("Legea 1/2000", "BRADU", "E", {{"TIPANX", text("ANEXA 2")}});
     addLine("Legea 1/2000", "BRADU", "F", {{"TIPANX", text("ANEXA 2")}});
     addLine("Legea 247/2005", "BRADU", "G", {{"TIPANX", text("Anexa 4")}});
+    addLine("Legea 247/2005", "BRADU", "H");  // no type: " * toate *" stays first all the same
     openForm();
     EXPECT_EQ(titles::itemsOf(form->ComboBox1), (QStringList{" * toate *", "ARINI", "BRADU", "VALEA"}));
     EXPECT_EQ(form->ComboBox1->currentIndex(), 0);
     EXPECT_EQ(titles::readListFile(listFile("L1.txt")), (QStringList{" * toate *", "Anexa 10", "ANEXA 2", "anexa 37"}));
-    EXPECT_EQ(titles::readListFile(listFile("L247.txt")), (QStringList{" * toate *", "Anexa 4"}));
+    EXPECT_EQ(titles::readListFile(listFile("L247.txt")), (QStringList{" * toate *", "", "Anexa 4"}));
 }
 
 TEST_F(AnnexView, ComposesTheAnnexListLineByLine) {
@@ -197,6 +192,21 @@ TEST_F(AnnexFilters, TheFiltersKeepTheirStateBetweenOpeningsButTheVillageListIsR
     EXPECT_EQ(titles::itemsOf(form->ComboBox1), (QStringList{" * toate *", "ARINI", "BRADU", "VALEA"}));
     EXPECT_EQ(form->NumeSrc->text(), "ION");
     EXPECT_EQ(linesOf(form->Anex)[6], "AND ((NUME LIKE \"%ION%\") OR (MOSTEN LIKE \"%ION%\"))");
+}
+
+TEST_F(AnnexFilters, ARefreshThatFailsLeavesTheListEmptyAndTheNextOneWorks) {
+    const QString titles = store().tablePath("TP.DBF");
+    ASSERT_TRUE(QFile::rename(titles, titles + ".away"));
+    EXPECT_THROW(form->CheckBox1->setChecked(true), engine::Error);
+    EXPECT_EQ(form->BusyCount, 0);
+    EXPECT_FALSE(form->Anex.isOpen());
+    EXPECT_EQ(form->TotalLab->text(), "0");
+    EXPECT_EQ(form->Tx.recordCount(), 0);  // no line: no titles
+
+    ASSERT_TRUE(QFile::rename(titles + ".away", titles));
+    form->CheckBox1->setChecked(false);
+    EXPECT_EQ(form->Anex.recordCount(), 4);
+    EXPECT_EQ(form->TotalLab->text(), "4");
 }
 
 TEST_F(AnnexView, ColumnsAndTheAnnexTypeBoxShowOnlyOnTheirPages) {

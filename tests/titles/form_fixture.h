@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
 #include <functional>
 
 #include <QCoreApplication>
@@ -12,6 +13,9 @@
 #include <QListWidget>
 #include <QTimer>
 
+#include "titles/anexa_add_dialog.h"
+#include "titles/titdet_add_dialog.h"
+#include "titles/titlu_add_dialog.h"
 #include "titles/titluri_form.h"
 #include "titles_fixture.h"
 
@@ -19,17 +23,31 @@ namespace titlestest {
 
 class FormFixture : public TitlesFixture {
 protected:
+    // The dialogs of the run, fresh for every test (the first of a kind made
+    // is the one the form uses).
+    std::unique_ptr<TAnexaAdd1F> lineDialog;
+    std::unique_ptr<TTitluAddF> titleDialog;
+    std::unique_ptr<TTitDetAddF> surfaceDialog;
     std::unique_ptr<TTitluriF> form;
     std::vector<QStringList> statements;
 
     void SetUp() override {
         TitlesFixture::SetUp();
+        lineDialog = std::make_unique<TAnexaAdd1F>();
+        titleDialog = std::make_unique<TTitluAddF>();
+        surfaceDialog = std::make_unique<TTitDetAddF>();
+        ASSERT_EQ(&TAnexaAdd1F::instance(), lineDialog.get());
+        ASSERT_EQ(&TTitluAddF::instance(), titleDialog.get());
+        ASSERT_EQ(&TTitDetAddF::instance(), surfaceDialog.get());
         form = std::make_unique<TTitluriF>();
         form->setStatementLog(&statements);
     }
 
     void TearDown() override {
         form.reset();
+        surfaceDialog.reset();
+        titleDialog.reset();
+        lineDialog.reset();
         TitlesFixture::TearDown();
     }
 
@@ -65,6 +83,10 @@ protected:
         const int f = ds.fieldIndex(field);
         for (int i = 0; i < ds.recordCount(); ++i) out.push_back(ds.rowValue(i, f).toString());
         return out;
+    }
+    static std::vector<std::string> sorted(std::vector<std::string> rows) {
+        std::sort(rows.begin(), rows.end());
+        return rows;
     }
     static std::string current(engine::Dataset& ds, const char* field) { return ds.field(field).asString(); }
 };

@@ -66,6 +66,22 @@ TEST(DatasetModel, StaysConsistentThroughTheDatasetsLife) {
     EXPECT_EQ(model.rowCount(), 0);
 }
 
+TEST(DatasetModel, ADatasetDestroyedFirstLeavesTheModelEmpty) {
+    ModelTesterFailures failures;
+    DatasetModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    model.setColumns(annexColumns());
+    {
+        gridtest::NarrowableDataset ds;
+        model.setDataset(&ds);
+        ds.open(gridtest::annexLines());
+        EXPECT_EQ(model.rowCount(), 5);
+    }
+    EXPECT_EQ(model.dataset(), nullptr);
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.columnCount(), 7);
+}
+
 TEST(DatasetModel, ShowsNumbersDatesAndTextsAsTheFormsExpect) {
     engine::MemoryDataset ds;
     ds.open(gridtest::annexLines());
