@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QToolButton>
@@ -46,9 +45,8 @@ bool fitsStoredPath(const QString& path, const QString& heading) {
 }  // namespace
 
 void TTitluriF::setUpFileCommands() {
-    // The one column fills the grid; a long path keeps its drive and its
-    // file name in sight, and the hint shows it whole.
-    DBGrid2->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // A long path keeps its drive and its file name in sight; the hint
+    // shows it whole.
     DBGrid2->setTextElideMode(Qt::ElideMiddle);
 
     connect(PozaShowB, &QToolButton::clicked, this, &TTitluriF::PozaShowBClick);
