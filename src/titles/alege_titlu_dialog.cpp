@@ -45,7 +45,7 @@ TAlegeTitluF::TAlegeTitluF(QWidget* parent) : EntryDialog(parent) {
         {QStringLiteral("TPNR"), QStringLiteral("Numarul"), true, {}, {}, 90},
         {QStringLiteral("TPCOD"), QStringLiteral("Codul"), true, {}, {}, 80},
         {QStringLiteral("DATA"), QStringLiteral("Din data"), true, Qt::AlignCenter, {}, 90},
-        {QStringLiteral("TITULAR"), QStringLiteral("Autor /i"), true, {}, {}, 400},
+        {QStringLiteral("TITULAR"), QStringLiteral("Autor /i"), true, {}, {}, 330},
     });
     SMDBGrid4->setDataset(&Tx);
     auto* gridRow = new QHBoxLayout;
