@@ -249,4 +249,9 @@ void LineDetailPanel::datasetReset(engine::Dataset&) { refresh(); }
 
 void LineDetailPanel::currentChanged(engine::Dataset&) { refresh(); }
 
+void LineDetailPanel::datasetDestroyed(engine::Dataset&) {
+    dataset_ = nullptr;
+    refresh();
+}
+
 }  // namespace titles

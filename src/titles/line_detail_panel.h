@@ -50,6 +50,7 @@ private:
     void refresh();
     void datasetReset(engine::Dataset& dataset) override;
     void currentChanged(engine::Dataset& dataset) override;
+    void datasetDestroyed(engine::Dataset& dataset) override;
 
     engine::Dataset* dataset_ = nullptr;
     std::vector<Page> pages_;

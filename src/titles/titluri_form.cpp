@@ -346,7 +346,7 @@ QWidget* TTitluriF::buildTitlesView() {
     files->setSpacing(3);
     DBGrid2 = new ui::DataGrid(left);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
-    DBGrid2->setColumns({{QStringLiteral("FISIER"), QStringLiteral("Fisiere atasate")}});
+    DBGrid2->setColumns({{QStringLiteral("FISIER"), QStringLiteral("Fisiere atasate"), true, {}, {}, 0}});
     stretchColumn(DBGrid2, QStringLiteral("FISIER"));
     QFont small = DBGrid2->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
