@@ -156,46 +156,46 @@ int32_t ExprBinder::bindComparison(const AstExpr& node, CompareOp op) {
 int32_t ExprBinder::bindAggregate(const AstExpr& node) {
     if (!aggregates) bindError(node.offset, "The aggregate " + toUpperAscii(node.text) + " is not allowed here");
     if (insideAggregate_) bindError(node.offset, "Aggregates cannot be nested");
-    AggregateSpec spec;
+    AggregateCall call;
     BoundExpr e;
     e.op = ExprOp::Aggregate;
     const std::string func = toUpperAscii(node.text);
     if (func == "COUNT") {
-        spec.func = AggregateFunc::CountAll;
+        call.func = AggregateFunc::CountAll;
         if (node.left >= 0) {
             insideAggregate_ = true;
-            spec.arg = bindNode(node.left);
+            call.arg = bindNode(node.left);
             insideAggregate_ = false;
-            spec.func = AggregateFunc::Count;
+            call.func = AggregateFunc::Count;
         }
-        spec.type = DatumType::Number;
+        call.type = DatumType::Number;
         e.width = 10;
         e.decimals = 0;
     } else if (func == "SUM" || func == "MAX" || func == "MIN") {
         if (node.left < 0) bindError(node.offset, func + "(*) is not allowed; name a field");
         insideAggregate_ = true;
-        spec.arg = bindNode(node.left);
+        call.arg = bindNode(node.left);
         insideAggregate_ = false;
-        const BoundExpr& arg = out_[size_t(spec.arg)];
+        const BoundExpr& arg = out_[size_t(call.arg)];
         if (func == "SUM") {
-            requireType(spec.arg, DatumType::Number, node.offset, "SUM");
-            spec.func = AggregateFunc::Sum;
-            spec.type = DatumType::Number;
+            requireType(call.arg, DatumType::Number, node.offset, "SUM");
+            call.func = AggregateFunc::Sum;
+            call.type = DatumType::Number;
             e.width = 20;
             e.decimals = arg.decimals;
         } else {
             if (arg.type == DatumType::Logical) bindError(node.offset, func + " needs a text, a number or a date");
-            spec.func = func == "MAX" ? AggregateFunc::Max : AggregateFunc::Min;
-            spec.type = arg.type;
+            call.func = func == "MAX" ? AggregateFunc::Max : AggregateFunc::Min;
+            call.type = arg.type;
             e.width = arg.width;
             e.decimals = arg.decimals;
         }
     } else {
         bindError(node.offset, "Unknown function " + std::string(node.text));
     }
-    e.type = spec.type;
+    e.type = call.type;
     e.slot = uint32_t(aggregates->size());
-    aggregates->push_back(spec);
+    aggregates->push_back(call);
     return add(e);
 }
 

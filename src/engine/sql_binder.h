@@ -20,7 +20,7 @@ struct BindSource {
 
 enum class AggregateFunc : uint8_t { CountAll, Count, Sum, Max, Min };
 
-struct AggregateSpec {
+struct AggregateCall {
     AggregateFunc func = AggregateFunc::CountAll;
     int32_t arg = -1;  // bound argument; -1 for Count(*)
     DatumType type = DatumType::Number;
@@ -41,7 +41,7 @@ public:
     // is a prefix match.
     bool filterMode = false;
     // Where aggregate calls are collected; null where none is allowed.
-    std::vector<AggregateSpec>* aggregates = nullptr;
+    std::vector<AggregateCall>* aggregates = nullptr;
     // In a grouped query, the (source, field) pairs a column outside an
     // aggregate must be one of.
     const std::vector<std::pair<uint32_t, uint32_t>>* groupColumns = nullptr;

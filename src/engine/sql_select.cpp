@@ -408,15 +408,15 @@ private:
 
     void accumulate(AggregateState* states, const uint32_t* tuple) const {
         for (size_t a = 0; a < aggregates_.size(); ++a) {
-            const AggregateSpec& spec = aggregates_[a];
+            const AggregateCall& call = aggregates_[a];
             AggregateState& st = states[a];
-            if (spec.func == AggregateFunc::CountAll) {
+            if (call.func == AggregateFunc::CountAll) {
                 ++st.count;
                 continue;
             }
-            const Datum v = evaluate(exprs_, spec.arg, rowOf(tuple));
+            const Datum v = evaluate(exprs_, call.arg, rowOf(tuple));
             if (v.isNull() || (v.type == DatumType::Text && trimRight(v.s).empty())) continue;
-            switch (spec.func) {
+            switch (call.func) {
             case AggregateFunc::Count: ++st.count; break;
             case AggregateFunc::Sum:
                 st.value = Datum::number(st.has ? (Decimal::fromUnits(st.value.i) + Decimal::fromUnits(v.i)).units() : v.i);
@@ -634,7 +634,7 @@ private:
     bool grouped_ = false;
     std::vector<int32_t> groupKeys_;
     std::vector<std::pair<uint32_t, uint32_t>> groupColumns_;
-    std::vector<AggregateSpec> aggregates_;
+    std::vector<AggregateCall> aggregates_;
     std::vector<OutputColumn> outputs_;
     std::vector<OrderKey> order_;
 
