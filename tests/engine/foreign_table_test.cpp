@@ -8,6 +8,7 @@
 #include "dbf_bytes.h"
 #include "engine/database.h"
 #include "engine/errors.h"
+#include "table_values.h"
 #include "temp_dir.h"
 
 using engine::Database;
@@ -17,11 +18,9 @@ using engine::FieldDef;
 using engine::FieldType;
 using engine::Value;
 
-namespace {
+using namespace tablevalues;
 
-Value num(const char* s) { return Value::number(*Decimal::parse(s)); }
-Value txt(const char* s) { return Value::text(s); }
-Value day(int y, int m, int d) { return Value::date(Date::fromYmd(y, m, d)); }
+namespace {
 
 std::string fixture(const std::string& name) { return std::string(TERRALOG_FIXTURES) + "/" + name; }
 

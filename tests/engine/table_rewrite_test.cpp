@@ -6,6 +6,7 @@
 #include "dbf_bytes.h"
 #include "engine/database.h"
 #include "engine/errors.h"
+#include "table_values.h"
 #include "temp_dir.h"
 
 using engine::Database;
@@ -14,13 +15,9 @@ using engine::FieldDef;
 using engine::FieldType;
 using engine::Value;
 
-namespace {
+using namespace tablevalues;
 
-FieldDef text(const char* name, int width) { return {name, FieldType::Text, width, 0, 'C'}; }
-FieldDef number(const char* name, int width, int decimals) { return {name, FieldType::Number, width, decimals, 'N'}; }
-FieldDef date(const char* name) { return {name, FieldType::Date, 8, 0, 'D'}; }
-Value num(int v) { return Value::number(Decimal::fromInt(v)); }
-Value txt(const std::string& s) { return Value::text(s); }
+namespace {
 
 size_t u16(const std::string& b, size_t at) { return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8; }
 size_t u32(const std::string& b, size_t at) { return u16(b, at) | u16(b, at + 2) << 16; }

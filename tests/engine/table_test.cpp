@@ -4,6 +4,7 @@
 #include "engine/database.h"
 #include "engine/errors.h"
 #include "dbf_bytes.h"
+#include "table_values.h"
 #include "temp_dir.h"
 
 using engine::Database;
@@ -13,15 +14,9 @@ using engine::FieldDef;
 using engine::FieldType;
 using engine::Value;
 
+using namespace tablevalues;
+
 namespace {
-
-FieldDef text(const char* name, int width) { return {name, FieldType::Text, width, 0, 'C'}; }
-FieldDef number(const char* name, int width, int decimals) { return {name, FieldType::Number, width, decimals, 'N'}; }
-FieldDef date(const char* name) { return {name, FieldType::Date, 8, 0, 'D'}; }
-
-Value num(const char* s) { return Value::number(*Decimal::parse(s)); }
-Value txt(const char* s) { return Value::text(s); }
-Value day(int y, int m, int d) { return Value::date(Date::fromYmd(y, m, d)); }
 
 // A title-shaped table: text, whole number, area, date.
 std::vector<FieldDef> titleFields() {
