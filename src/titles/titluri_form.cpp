@@ -252,7 +252,8 @@ QWidget* TTitluriF::buildAnnexView() {
     SMDBGrid4->setColumns({
         {QStringLiteral("TPNR"), QStringLiteral("Numarul"), true, {}, {}, 90},
         {QStringLiteral("TPCOD"), QStringLiteral("Codul"), true, {}, {}, 80},
-        {QStringLiteral("DATA"), QStringLiteral("Din data"), true, Qt::AlignCenter, {}, 90},
+        // The formatted date, so a title imported without one shows an empty cell here too.
+        {QStringLiteral("DATAS"), QStringLiteral("Din data"), true, Qt::AlignCenter, {}, 90},
         {QStringLiteral("TITULAR"), QStringLiteral("Titulari"), true, {}, {}, 330},
         {QStringLiteral("INSAT"), QStringLiteral("Satul"), true, {}, {}, 150},
         {QStringLiteral("SUPTOT"), QStringLiteral("Suprafata Totala (ha)"), true, {}, {}, 140},

@@ -15,6 +15,7 @@
 #include "titles/annex_lists.h"
 #include "titles/line_detail_panel.h"
 #include "ui/data_grid.h"
+#include "ui/dataset_model.h"
 
 #include "form_fixture.h"
 
@@ -269,6 +270,16 @@ TEST_F(AnnexView, ALineWithTwoTitlesShowsTheGreaterNumberAsTextAndTheSumOfTheirA
     EXPECT_EQ(current(form->Anex, "TIT"), "");
     EXPECT_TRUE(form->Anex.field("MM").isNull());
     EXPECT_EQ(form->Tx.recordCount(), 0);
+}
+
+TEST_F(AnnexView, ALinkedTitleWithoutADateShowsAnEmptyDate) {
+    const int line = addLine("Anexa 2A", "BRADU", "POPESCU ION");
+    addLinkedTitle(line, "Anexa 2A", "1", "POPESCU ION", {{"DATA", text("01.01.1900")}});
+    addLinkedTitle(line, "Anexa 2A", "2", "POPESCU ION", {{"DATA", text("05.06.1995")}});
+    openForm();
+    ASSERT_EQ(form->Tx.recordCount(), 2);
+    EXPECT_EQ(form->SMDBGrid4->datasetModel()->displayText(0, 2), "");
+    EXPECT_EQ(form->SMDBGrid4->datasetModel()->displayText(1, 2), "05.06.1995");
 }
 
 TEST_F(AnnexView, WithNoUsableLineNoTitleShowsNotEvenTitlesTakenOutOfTheirLine) {
