@@ -10,7 +10,6 @@
 #include <QVBoxLayout>
 
 #include "app/message_dialog.h"
-#include "app/pictures.h"
 #include "app/startup_window.h"
 #include "data/data_store.h"
 #include "titles/upper_case_validator.h"
@@ -30,12 +29,7 @@ TAlegeTitluF::TAlegeTitluF(QWidget* parent) : EntryDialog(parent) {
     setObjectName(QStringLiteral("AlegeTitluF"));
     setFixedSize(760, 480);
 
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(0, 0, 0, 12);
-    root->setSpacing(10);
-    header()->setIcon(pictureIcon(QStringLiteral("choose-title")), 32);
-    header()->setCaption(QStringLiteral("Alegere titlu de proprietate"));
-    root->addWidget(header());
+    auto* root = startLayout(QStringLiteral("choose-title"), QStringLiteral("Alegere titlu de proprietate"), 10);
 
     SMDBGrid4 = new ui::DataGrid(this);
     SMDBGrid4->setObjectName(QStringLiteral("SMDBGrid4"));

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/pictures.h"
 #include "app/startup_window.h"
 #include "data/text_routines.h"
 #include "titles/upper_case_validator.h"
@@ -65,15 +64,10 @@ TAnexaAdd1F::TAnexaAdd1F(QWidget* parent) : EntryDialog(parent) {
     if (!instance_) instance_ = this;
     setObjectName(QStringLiteral("AnexaAdd1F"));
 
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(0, 0, 0, 12);
-    root->setSpacing(12);
+    auto* root = startLayout(QStringLiteral("annex-line"), QStringLiteral("Adaugare Anexa 2A"), 12);
     root->setSizeConstraint(QLayout::SetFixedSize);
-    header()->setIcon(pictureIcon(QStringLiteral("annex-line")), 32);
-    header()->setCaption(QStringLiteral("Adaugare Anexa 2A"));
     TitluL = header()->captionLabel();
     TitluL->setObjectName(QStringLiteral("TitluL"));
-    root->addWidget(header());
 
     auto* fields = new QGridLayout;
     fields->setContentsMargins(16, 0, 16, 0);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 
 #include "app/pictures.h"
 #include "ui/header_band.h"
@@ -63,6 +64,16 @@ bool EntryDialog::runModal() {
 void EntryDialog::confirm() {
     Confirmed = true;
     accept();
+}
+
+QVBoxLayout* EntryDialog::startLayout(const QString& picture, const QString& caption, int spacing) {
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 12);
+    root->setSpacing(spacing);
+    header_->setIcon(pictureIcon(picture), 32);
+    header_->setCaption(caption);
+    root->addWidget(header_);
+    return root;
 }
 
 QLabel* EntryDialog::label(const QString& caption, QWidget* parent) {

@@ -5,6 +5,7 @@
 class QKeyEvent;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 namespace ui {
 class HeaderBand;
@@ -45,6 +46,9 @@ protected:
     void moveToNextControl() { focusNextChild(); }
 
     static bool isEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+    // The dialog's outer layout, with the header band on top showing the
+    // named picture and the caption.
+    QVBoxLayout* startLayout(const QString& picture, const QString& caption, int spacing);
     // The caption of a text label beside its control.
     static QLabel* label(const QString& caption, QWidget* parent);
     static QPushButton* button(const QString& caption, const QString& name, QWidget* parent);

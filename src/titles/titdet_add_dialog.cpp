@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/pictures.h"
 #include "app/startup_window.h"
 #include "data/text_routines.h"
 #include "titles/upper_case_validator.h"
@@ -59,13 +58,8 @@ TTitDetAddF::TTitDetAddF(QWidget* parent) : EntryDialog(parent) {
     if (!instance_) instance_ = this;
     setObjectName(QStringLiteral("TitDetAddF"));
 
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(0, 0, 0, 12);
-    root->setSpacing(12);
+    auto* root = startLayout(QStringLiteral("surface"), QStringLiteral("Adaugare suprafata la titlu de proprietate"), 12);
     root->setSizeConstraint(QLayout::SetFixedSize);
-    header()->setIcon(pictureIcon(QStringLiteral("surface")), 32);
-    header()->setCaption(QStringLiteral("Adaugare suprafata la titlu de proprietate"));
-    root->addWidget(header());
 
     TipC = new QComboBox(this);
     TipC->setObjectName(QStringLiteral("TipC"));

@@ -15,7 +15,6 @@
 #include <QVBoxLayout>
 
 #include "app/message_dialog.h"
-#include "app/pictures.h"
 #include "app/startup_window.h"
 #include "data/data_store.h"
 #include "data/text_routines.h"
@@ -45,13 +44,8 @@ TTitluAddF::TTitluAddF(QWidget* parent) : EntryDialog(parent) {
     if (!instance_) instance_ = this;
     setObjectName(QStringLiteral("TitluAddF"));
 
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(0, 0, 0, 12);
-    root->setSpacing(12);
+    auto* root = startLayout(QStringLiteral("title"), kAddHeading, 12);
     root->setSizeConstraint(QLayout::SetFixedSize);
-    header()->setIcon(pictureIcon(QStringLiteral("title")), 32);
-    header()->setCaption(kAddHeading);
-    root->addWidget(header());
 
     auto* fields = new QGridLayout;
     fields->setContentsMargins(16, 0, 16, 0);
