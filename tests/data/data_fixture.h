@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/query_rows.h"
 #include "data/data_store.h"
 #include "engine/database.h"
 #include "engine/query.h"
@@ -38,19 +39,7 @@ protected:
 
     // Rows as text, fields joined by "|"; numbers in their shortest form.
     std::vector<std::string> rows(const QString& select) {
-        engine::Query q;
-        q.add(select.toStdString());
-        q.open();
-        std::vector<std::string> out;
-        for (q.first(); !q.eof(); q.next()) {
-            std::string row;
-            for (int f = 0; f < int(q.fields().size()); ++f) {
-                if (f) row += "|";
-                row += q.field(f).asString();
-            }
-            out.push_back(row);
-        }
-        return out;
+        return testing_rows::queryRows(select);
     }
 
     std::vector<std::string> columnNames(const QString& file) {

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/query_rows.h"
 #include "app/application.h"
 #include "app/startup_window.h"
 #include "data/data_store.h"
@@ -144,19 +145,7 @@ protected:
     // Rows as text, fields joined by "|"; numbers in their shortest form,
     // dates dd.MM.yyyy, NULL as nothing.
     static std::vector<std::string> rows(const QString& select) {
-        engine::Query q;
-        q.add(select.toStdString());
-        q.open();
-        std::vector<std::string> out;
-        for (q.first(); !q.eof(); q.next()) {
-            std::string row;
-            for (int f = 0; f < int(q.fields().size()); ++f) {
-                if (f) row += "|";
-                row += q.field(f).asString();
-            }
-            out.push_back(row);
-        }
-        return out;
+        return testing_rows::queryRows(select);
     }
 
     // The rows of one table, restricted by a condition when it is given.
