@@ -8,8 +8,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-  zlib1g-dev libfreexl-dev libsimpleini-dev
-  shapelib xvfb xauth
+  zlib1g-dev libdeflate-dev libfreexl-dev libsimpleini-dev
+  libquazip1-qt6-dev libxlsxwriter-dev
+  shapelib xvfb xauth ccache python3
+  libreoffice-calc-nogui libreoffice-writer-nogui poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do
