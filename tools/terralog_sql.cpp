@@ -11,21 +11,37 @@
 
 namespace {
 
+void appendCell(std::string& line, const engine::ColumnStore& rows, size_t r, size_t c) {
+    switch (rows.fields()[c].type) {
+    case engine::FieldType::Text: line += rows.text(r, c); return;
+    case engine::FieldType::Number:
+        if (!rows.isNull(r, c)) line += rows.number(r, c).toString();
+        return;
+    default: line += rows.value(r, c).toString(); return;
+    }
+}
+
 void printRows(const engine::ColumnStore& rows) {
-    std::string line;
+    constexpr size_t kFlushAt = 1 << 20;
+    rows.loadAll();
+    std::string out;
     for (size_t c = 0; c < rows.columnCount(); ++c) {
-        if (c > 0) line += '\t';
-        line += rows.fields()[c].name;
+        if (c > 0) out += '\t';
+        out += rows.fields()[c].name;
     }
-    std::cout << line << '\n';
+    out += '\n';
     for (size_t r = 0; r < rows.rowCount(); ++r) {
-        line.clear();
         for (size_t c = 0; c < rows.columnCount(); ++c) {
-            if (c > 0) line += '\t';
-            line += rows.value(r, c).toString();
+            if (c > 0) out += '\t';
+            appendCell(out, rows, r, c);
         }
-        std::cout << line << '\n';
+        out += '\n';
+        if (out.size() >= kFlushAt) {
+            std::cout.write(out.data(), std::streamsize(out.size()));
+            out.clear();
+        }
     }
+    std::cout.write(out.data(), std::streamsize(out.size()));
 }
 
 }  // namespace
