@@ -10,13 +10,15 @@
 // runs (DIR is left in place).
 //
 // Times are wall times from fork to the main menu shown, or to the process's
-// end; the peak resident memory of the child is reported as a counter.
+// end; each case runs ours and the peer in turns and reports the medians of
+// both, their ratio, the same for CPU time, and the peak resident memory.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -54,7 +56,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kStartupChild = "--startup-child";
-constexpr int kRepetitions = 5;
+constexpr int kRounds = 7;
 
 // ---- the program, started as the user starts it ------------------------------
 
@@ -102,9 +104,15 @@ int runProgram(int argc, char** argv, int out) {
 // ---- child processes -------------------------------------------------------------
 
 struct ChildRun {
-    double seconds = 0;
+    double seconds = 0;     // wall time
+    double cpuSeconds = 0;  // user and system time of the child
     long peakKiB = 0;
 };
+
+double cpuOf(const rusage& usage) {
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 [[noreturn]] void execOrDie(const std::vector<std::string>& args) {
     std::vector<char*> argv;
@@ -132,6 +140,7 @@ ChildRun runStatement(const std::vector<std::string>& args, const std::string& i
     if (child < 0 || ::wait4(child, &status, 0, &usage) != child) throw std::runtime_error("cannot run " + args[0]);
     ChildRun run;
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.cpuSeconds = cpuOf(usage);
     run.peakKiB = usage.ru_maxrss;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(args[0] + " failed");
     return run;
@@ -164,21 +173,45 @@ ChildRun runStartup(const std::string& appDir) {
     int status = 0;
     rusage usage{};
     ::wait4(child, &status, 0, &usage);
+    run.cpuSeconds = cpuOf(usage);
     run.peakKiB = usage.ru_maxrss;
     if (!shown) throw std::runtime_error("the main menu did not show in " + appDir);
     return run;
 }
 
-template <class Run>
-void timed(benchmark::State& state, Run run) {
-    run();  // the files into the page cache, the program's pages too
-    long peak = 0;
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// Ours and the peer's, in turns, so that a change of the machine's load
+// meets both alike: the medians of each, and their ratio. The time reported
+// is ours.
+template <class Ours, class Peer>
+void paired(benchmark::State& state, Ours ours, Peer peer) {
+    ours();  // the files into the page cache, the programs' pages too
+    peer();
+    std::vector<double> wall[2], cpu[2];
+    long peak[2] = {0, 0};
     for (auto _ : state) {
-        const ChildRun r = run();
-        state.SetIterationTime(r.seconds);
-        peak = std::max(peak, r.peakKiB);
+        for (int round = 0; round < kRounds; ++round) {
+            const ChildRun runs[2] = {ours(), peer()};
+            for (int k = 0; k < 2; ++k) {
+                wall[k].push_back(runs[k].seconds);
+                cpu[k].push_back(runs[k].cpuSeconds);
+                peak[k] = std::max(peak[k], runs[k].peakKiB);
+            }
+        }
+        state.SetIterationTime(median(wall[0]));
     }
-    state.counters["peak_MiB"] = double(peak) / 1024;
+    state.counters["ours_ms"] = median(wall[0]) * 1000;
+    state.counters["peer_ms"] = median(wall[1]) * 1000;
+    state.counters["ratio"] = median(wall[0]) / median(wall[1]);
+    state.counters["ours_cpu_ms"] = median(cpu[0]) * 1000;
+    state.counters["peer_cpu_ms"] = median(cpu[1]) * 1000;
+    state.counters["cpu_ratio"] = median(cpu[0]) / median(cpu[1]);
+    state.counters["ours_peak_MiB"] = double(peak[0]) / 1024;
+    state.counters["peer_peak_MiB"] = double(peak[1]) / 1024;
 }
 
 // ---- set-up ----------------------------------------------------------------------
@@ -270,21 +303,19 @@ int main(int argc, char** argv) {
     makeApp(s, s.emptyApp, false);
 
     const auto setUp = [](benchmark::internal::Benchmark* b) {
-        b->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+        b->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
     };
     const std::string n = "/" + std::to_string(lines);
-    setUp(benchmark::RegisterBenchmark(("Startup" + n + "/register").c_str(), [](benchmark::State& st) {
-        timed(st, [] {
-            // Each start finds the empty folder empty again.
-            return runStartup(s.fullApp);
-        });
-    }));
-    setUp(benchmark::RegisterBenchmark(("Startup" + n + "/empty").c_str(), [](benchmark::State& st) {
-        timed(st, [] {
-            fs::remove_all(s.emptyApp + "/Data");
-            fs::remove_all(s.emptyApp + "/TmpSQL");
-            return runStartup(s.emptyApp);
-        });
+    // The peer of a start on the register is a start on an empty folder,
+    // which finds it empty again every time.
+    setUp(benchmark::RegisterBenchmark(("Startup" + n + "/register_vs_empty").c_str(), [](benchmark::State& st) {
+        paired(
+            st, [] { return runStartup(s.fullApp); },
+            [] {
+                fs::remove_all(s.emptyApp + "/Data");
+                fs::remove_all(s.emptyApp + "/TmpSQL");
+                return runStartup(s.emptyApp);
+            });
     }));
 
     struct Statement {
@@ -299,13 +330,11 @@ int main(int argc, char** argv) {
     for (const Statement& st : statements) {
         const std::string ours = writeInput(s, std::string(st.name) + ".sql", st.ours);
         const std::string theirs = writeInput(s, std::string(st.name) + ".sqlite.sql", st.theirs);
-        setUp(benchmark::RegisterBenchmark((std::string(st.name) + n + "/terralog-sql").c_str(),
-                                           [ours](benchmark::State& state) {
-                                               timed(state, [&] { return runStatement({TERRALOG_SQL_BIN}, ours); });
-                                           }));
-        setUp(benchmark::RegisterBenchmark((std::string(st.name) + n + "/sqlite3").c_str(),
-                                           [theirs](benchmark::State& state) {
-                                               timed(state, [&] { return runStatement({SQLITE3_BIN, s.sqliteFile}, theirs); });
+        setUp(benchmark::RegisterBenchmark((std::string(st.name) + n + "/terralog-sql_vs_sqlite3").c_str(),
+                                           [ours, theirs](benchmark::State& state) {
+                                               paired(
+                                                   state, [&] { return runStatement({TERRALOG_SQL_BIN}, ours); },
+                                                   [&] { return runStatement({SQLITE3_BIN, s.sqliteFile}, theirs); });
                                            }));
     }
     benchmark::RunSpecifiedBenchmarks();

@@ -1,6 +1,7 @@
 #include "engine/column_store.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "engine/errors.h"
@@ -30,6 +31,22 @@ void ColumnStore::Column::setTrimmedText(size_t row, std::string_view s) {
     const uint64_t offset = arena_.size();
     arena_.append(s.data(), s.size());
     cells_[row] = packText(offset, s.size());
+}
+
+void ColumnStore::Column::setRepeatedText(size_t row, std::string_view s) {
+    constexpr size_t kRecent = 1024;
+    if (s.empty()) {
+        cells_[row] = 0;
+        return;
+    }
+    if (!recent_) recent_ = std::make_unique<int64_t[]>(kRecent);
+    int64_t& seen = recent_[std::hash<std::string_view>()(s) & (kRecent - 1)];
+    if (seen != 0 && textLength(seen) == s.size() && arena_.compare(textOffset(seen), s.size(), s.data(), s.size()) == 0) {
+        cells_[row] = seen;
+        return;
+    }
+    setTrimmedText(row, s);
+    seen = cells_[row];
 }
 
 // ---- ColumnStore -----------------------------------------------------------------
@@ -78,6 +95,7 @@ void ColumnStore::load(const std::vector<size_t>& columns) const {
         }
         for (Column* c : cols) {
             c->decoder_.reset();
+            c->recent_.reset();
             c->pendingRows_ = 0;
         }
     }
@@ -132,7 +150,7 @@ ColumnStore::Column& ColumnStore::own(size_t col) {
             if (r == kNoCell) continue;
             const int64_t cell = from.cells_[r];
             if (from.type_ == FieldType::Text)
-                mine->setTrimmedText(row, std::string_view(from.arena_).substr(textOffset(cell), textLength(cell)));
+                mine->setTrimmedText(row, std::string_view(from.arena_.data(), from.arena_.size()).substr(textOffset(cell), textLength(cell)));
             else
                 mine->cells_[row] = cell;
         }
@@ -177,7 +195,7 @@ bool ColumnStore::isNull(size_t row, size_t col) const {
 std::string_view ColumnStore::text(size_t row, size_t col) const {
     const CellRef ref = at(row, col);
     if (!ref.column || textLength(ref.cell) == 0) return {};
-    return std::string_view(ref.column->arena_).substr(textOffset(ref.cell), textLength(ref.cell));
+    return std::string_view(ref.column->arena_.data(), ref.column->arena_.size()).substr(textOffset(ref.cell), textLength(ref.cell));
 }
 
 Decimal ColumnStore::number(size_t row, size_t col) const {
@@ -222,15 +240,8 @@ void ColumnStore::set(size_t row, size_t col, const Value& v) {
 void ColumnStore::setText(size_t row, size_t col, std::string_view s) {
     s = trimRight(s);
     if (s.size() > kMaxTextLength) throw ValueError("Text too long for field " + fields_[col].name);
-    Column& c = own(col);
-    const int64_t old = c.cells_[row];
-    if (s.size() <= textLength(old) && textLength(old) > 0) {
-        // Fits where the old text was: reuse its bytes.
-        c.arena_.replace(textOffset(old), s.size(), s.data(), s.size());
-        c.cells_[row] = packText(textOffset(old), s.size());
-        return;
-    }
-    c.setTrimmedText(row, s);
+    // Never over the old text's bytes: other cells may share them.
+    own(col).setTrimmedText(row, s);
 }
 
 void ColumnStore::setNumber(size_t row, size_t col, Decimal d) { own(col).setNumber(row, d); }

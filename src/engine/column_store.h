@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/bulk_allocator.h"
 #include "engine/value.h"
 
 namespace engine {
@@ -42,6 +43,9 @@ public:
         void reserveText(size_t bytes) { arena_.reserve(bytes); }
         // The text must be without trailing blanks.
         void setTrimmedText(size_t row, std::string_view s);
+        // As setTrimmedText; a text met a short while before in the column
+        // shares its bytes (types, categories, villages repeat all along).
+        void setRepeatedText(size_t row, std::string_view s);
         void setNumber(size_t row, Decimal d) { cells_[row] = d.units(); }
         void setDate(size_t row, Date d) { cells_[row] = d.dayNumber(); }
         void setLogical(size_t row, bool b) { cells_[row] = b ? 1 : 0; }
@@ -49,8 +53,10 @@ public:
     private:
         friend class ColumnStore;
         FieldType type_;
-        std::vector<int64_t> cells_;  // numbers: units; dates: day number; logicals: 0/1; texts: packed offset/length
-        std::string arena_;           // text bytes of a text column
+        // numbers: units; dates: day number; logicals: 0/1; texts: packed offset/length
+        std::vector<int64_t, BulkAllocator<int64_t>> cells_;
+        std::basic_string<char, std::char_traits<char>, BulkAllocator<char>> arena_;  // text bytes of a text column
+        std::unique_ptr<int64_t[]> recent_;  // while decoding: text cells by a hash of their text
         std::shared_ptr<ColumnDecoder> decoder_;  // until decoded
         size_t sourceField_ = 0;
         size_t pendingRows_ = 0;

@@ -385,10 +385,10 @@ void decodeCell(const DbfField& field, std::string_view bytes, CodePage page, Co
         bytes = bytes.substr(0, n);
         unsigned char high = 0;
         for (char c : bytes) high |= static_cast<unsigned char>(c);
-        if (high < 0x80) return column.setTrimmedText(row, bytes);
+        if (high < 0x80) return column.setRepeatedText(row, bytes);
         scratch.clear();
         appendDecoded(scratch, bytes, page);
-        return column.setTrimmedText(row, trimRight(scratch));
+        return column.setRepeatedText(row, trimRight(scratch));
     }
     case 'N':
     case 'F': {
