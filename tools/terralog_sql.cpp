@@ -51,7 +51,10 @@ void printRows(const engine::ColumnStore& rows) {
         out += rows.fields()[c].name;
     }
     out += '\n';
+    constexpr size_t kCellsAhead = 16, kTextsAhead = 8;
     for (size_t r = 0; r < rows.rowCount(); ++r) {
+        rows.prefetch(r + kCellsAhead, false);
+        rows.prefetch(r + kTextsAhead, true);
         for (size_t c = 0; c < rows.columnCount(); ++c) {
             if (c > 0) out += '\t';
             appendCell(out, rows, r, c);

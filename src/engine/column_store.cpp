@@ -129,6 +129,24 @@ ColumnStore::CellRef ColumnStore::at(size_t row, size_t col) const {
     return {c, c->cells_[r]};
 }
 
+void ColumnStore::prefetch(size_t row, bool texts) const {
+    if (row >= rows_) return;
+    for (const Slot& s : columns_) {
+        const Column* c = s.cells.get();
+        if (!c || c->decoder_) continue;
+        size_t r = row;
+        if (s.rows) {
+            r = (*s.rows)[row];
+            if (r == kNoCell) continue;
+        }
+        const int64_t* cell = c->cells_.data() + r;
+        if (!texts)
+            __builtin_prefetch(cell);
+        else if (c->type_ == FieldType::Text && textLength(*cell) > 0)
+            __builtin_prefetch(c->arena_.data() + textOffset(*cell));
+    }
+}
+
 ColumnStore::Column& ColumnStore::own(size_t col) {
     Slot& s = columns_[col];
     if (!s.cells) {

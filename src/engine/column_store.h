@@ -80,6 +80,12 @@ public:
     void loadAll() const;
     bool isLoaded(size_t col) const;
 
+    // Asks the processor for the cells of `row` ahead of their reading; with
+    // `texts`, for the text bytes of cells asked for before. A reader of many
+    // rows in an order of their own (a sorted result) asks a few rows ahead,
+    // then for the texts of nearer ones.
+    void prefetch(size_t row, bool texts) const;
+
     void reserve(size_t rows);
     // Appends a row of NULL cells and returns its index. A column still to be
     // decoded just grows: its decoder reads the new row from the file.
