@@ -1,7 +1,6 @@
 #include "backup/backup_window.h"
 
 #include <exception>
-#include <memory>
 
 #include <QApplication>
 #include <QDir>
@@ -27,8 +26,6 @@
 #include "ui/picture_button.h"
 
 namespace {
-
-std::unique_ptr<TForm21> ownedInstance;
 
 const QString kFilter = QStringLiteral("Arhiva terralog (*.tlg)");
 const QString kExtension = QStringLiteral("tlg");
@@ -67,13 +64,10 @@ private:
     QProgressBar* bar_;
 };
 
-TForm21* TForm21::instance_ = nullptr;
-
 TForm21::TForm21(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       EndProgram([] { QCoreApplication::quit(); }) {
-    instance_ = this;
     setObjectName(QStringLiteral("Form21"));
     setWindowTitle(QStringLiteral("Salvare - Restaurare"));
     setWindowIcon(applicationIcon());
@@ -115,15 +109,6 @@ TForm21::TForm21(QWidget* parent)
 
     connect(BE1, &QAbstractButton::clicked, this, &TForm21::BitBtn1Click);
     connect(LbSpeedButton1, &QAbstractButton::clicked, this, &TForm21::BitBtn2Click);
-}
-
-TForm21::~TForm21() {
-    if (instance_ == this) instance_ = nullptr;
-}
-
-TForm21& TForm21::instance() {
-    if (!instance_) ownedInstance = std::make_unique<TForm21>();
-    return *instance_;
 }
 
 void TForm21::OpenBackup() { exec(); }

@@ -19,10 +19,6 @@ public:
     static constexpr int kHeight = 210;
 
     explicit TForm21(QWidget* parent = nullptr);
-    ~TForm21() override;
-
-    // The one backup window of the run (created on first use when start-up did not).
-    static TForm21& instance();
 
     // The main menu's "Salvare".
     void OpenBackup();
@@ -53,6 +49,4 @@ protected:
 private:
     class ContorProgress;
     void runWithProgress(const QString& caption, const std::function<void()>& work);
-
-    static TForm21* instance_;
 };

