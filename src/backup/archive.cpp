@@ -12,6 +12,7 @@
 #include "backup/archive_error.h"
 #include "backup/archive_reader.h"
 #include "backup/archive_writer.h"
+#include "backup/file_writes.h"
 #include "data/progress.h"
 #include "platform/data_dir_lock.h"
 #include "platform/data_dir_replacement.h"
@@ -33,13 +34,7 @@ public:
     RestoredFile& operator=(const RestoredFile&) = delete;
 
     void write(const char* data, size_t size) override {
-        while (size > 0) {
-            const ssize_t n = ::write(fd_, data, size);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) fail();
-            data += n;
-            size -= size_t(n);
-        }
+        if (!writeFully(fd_, data, size)) fail();
     }
 
     void close() {

@@ -21,6 +21,7 @@
 #include "backup/archive_error.h"
 #include "backup/chunk_deflater.h"
 #include "backup/deflate_pool.h"
+#include "backup/file_writes.h"
 #include "backup/record_names.h"
 #include "data/progress.h"
 
@@ -152,13 +153,7 @@ private:
         buffer_.clear();
     }
     void writeAll(const char* data, size_t size) {
-        while (size > 0) {
-            const ssize_t n = ::write(fd_, data, size);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) fail();
-            data += n;
-            size -= size_t(n);
-        }
+        if (!writeFully(fd_, data, size)) fail();
     }
 
     QString target_;

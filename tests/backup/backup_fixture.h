@@ -2,22 +2,19 @@
 
 #include <zlib.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <ostream>
-#include <map>
 #include <random>
 #include <utility>
 #include <vector>
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "common/folder_content.h"
 #include "platform/data_dir_lock.h"
 
 // Readable failures of file names and contents.
@@ -25,42 +22,11 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 namespace testbackup {
 
-// relative path -> bytes; a folder is its path with "/" and no bytes
-using Content = std::map<QString, QByteArray>;
-
-inline void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-inline QByteArray readFile(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
-inline Content contentOf(const QString& dir) {
-    Content content;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = QDir(dir).relativeFilePath(path);
-        if (it.fileInfo().isDir())
-            content[relative + "/"];
-        else
-            content[relative] = readFile(path);
-    }
-    return content;
-}
-
-// What a folder holds, in byte order of the names.
-inline QStringList entriesOf(const QString& dir) {
-    QStringList names = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testing_files::Content;
+using testing_files::contentOf;
+using testing_files::entriesOf;
+using testing_files::readFile;
+using testing_files::writeFile;
 
 inline QByteArray le32(int64_t value) {
     QByteArray out;

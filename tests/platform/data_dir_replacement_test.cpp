@@ -3,45 +3,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <map>
-
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "common/folder_content.h"
 #include "platform/data_dir_lock.h"
 #include "platform/platform_error.h"
 
 namespace {
 
-using Content = std::map<QString, QByteArray>;  // relative path -> bytes; folders end in "/"
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
-
-Content contentOf(const QString& dir) {
-    Content content;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = QDir(dir).relativeFilePath(path);
-        if (it.fileInfo().isDir()) {
-            content[relative + "/"];
-        } else {
-            QFile file(path);
-            file.open(QIODevice::ReadOnly);
-            content[relative] = file.readAll();
-        }
-    }
-    return content;
-}
+using testing_files::Content;
+using testing_files::contentOf;
+using testing_files::writeFile;
 
 class DataDirReplacementTest : public ::testing::Test {
 protected:
