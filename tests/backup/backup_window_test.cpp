@@ -9,7 +9,10 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include "app/about_window.h"
+#include "app/admin_window.h"
 #include "app/application.h"
+#include "app/main_menu.h"
 #include "app/message_dialog.h"
 #include "app/progress_window.h"
 #include "app/startup_window.h"
@@ -36,6 +39,7 @@ public:
         static char* argv[] = {name, nullptr};
         if (!QCoreApplication::instance()) app_ = new TerralogApplication(argc, argv);
     }
+    void TearDown() override { delete app_; }
 
 private:
     QApplication* app_ = nullptr;
@@ -44,10 +48,22 @@ private:
 [[maybe_unused]] ::testing::Environment* const applicationEnvironment =
     ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
+// The windows start-up and the backup window use, each the one of the run
+// while the test lasts.
+struct Windows {
+    TForm1 form1;
+    TForm2 form2;
+    TForm3 form3;
+    TForm4 form4;
+    TContor contor;
+    TErori erori;
+};
+
 class BackupWindowTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<Windows> windows;
+    TForm1* form1 = nullptr;
     std::unique_ptr<TForm21> form21;
     std::unique_ptr<platform::ScriptedAnswers> script;
     int ended = 0;
@@ -55,7 +71,8 @@ protected:
     void SetUp() override {
         platform::MachineStore::instance().useFolders(dir.filePath("etc"), dir.filePath("home"));
         QDir().mkpath(appDir());
-        form1 = std::make_unique<TForm1>();
+        windows = std::make_unique<Windows>();
+        form1 = &windows->form1;
         script = std::make_unique<platform::ScriptedAnswers>();
         ASSERT_TRUE(form1->runStartup(appDir()));
         form21 = std::make_unique<TForm21>();
@@ -69,7 +86,7 @@ protected:
         EXPECT_FALSE(TContor::instance().isVisible());
         script.reset();
         form21.reset();
-        form1.reset();
+        windows.reset();
         platform::MachineStore::instance().useDefaultLocations();
     }
 
