@@ -39,9 +39,10 @@ ui::PictureButton* bigButton(const QString& picture, const QString& caption, con
     return b;
 }
 
-// A name typed without an extension gets ".tlg".
+// A name typed without an extension gets ".tlg"; a file chosen as it is keeps its name.
 QString withExtension(const QString& path) {
-    return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + kExtension : path;
+    const QFileInfo info(path);
+    return info.suffix().isEmpty() && !info.isFile() ? path + QLatin1Char('.') + kExtension : path;
 }
 
 QString errorText(const std::exception& e) { return QString::fromUtf8(e.what()); }

@@ -55,19 +55,24 @@ TEST_F(DataDirLockTest, TheDataDirectoryNeedNotExistAndGetsNoFile) {
 }
 
 TEST_F(DataDirLockTest, ALockOfACrashedHolderIsFree) {
+    int held[2];
+    ASSERT_EQ(::pipe(held), 0);
     const pid_t child = ::fork();
     if (child == 0) {
-        platform::DataDirLock held;
-        if (!held.lock(data())) ::_exit(1);
+        platform::DataDirLock lock;
+        if (!lock.lock(data())) ::_exit(1);
+        ::write(held[1], "x", 1);
         ::pause();
         ::_exit(0);
     }
-    // Wait until the child holds it, then kill it.
-    for (int i = 0; i < 200 && lockableElsewhere(data()); ++i) ::usleep(10000);
+    char x = 0;
+    ASSERT_EQ(::read(held[0], &x, 1), 1);  // the child holds it now
     EXPECT_FALSE(lockableElsewhere(data()));
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     EXPECT_TRUE(lockableElsewhere(data()));
+    ::close(held[0]);
+    ::close(held[1]);
 }
 
 TEST_F(DataDirLockTest, AProgramStartedByTheHolderDoesNotKeepIt) {
