@@ -42,6 +42,7 @@
 #include "app/password_prompt.h"
 #include "app/progress_window.h"
 #include "app/startup_window.h"
+#include "backup/backup_window.h"
 #include "platform/single_instance.h"
 #include "register_data.h"
 #include "register_statements.h"
@@ -88,6 +89,7 @@ int runProgram(int argc, char** argv, int out) {
     TForm3 form3;
     TForm4 form4;
     TForm5 form5;
+    TForm21 form21;
     TContor contor;
     TErori erori;
     TTitluriF titluriF;
@@ -95,6 +97,8 @@ int runProgram(int argc, char** argv, int out) {
     TTitDetAddF titDetAddF;
     TAnexaAdd1F anexaAdd1F;
     TAlegeTitluF alegeTitluF;
+    form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
+    form3.OpenBackup = [&form21] { form21.OpenBackup(); };
     MenuShown shown(out);
     form3.installEventFilter(&shown);
     form1.show();

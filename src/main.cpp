@@ -14,6 +14,7 @@
 #include "app/pictures.h"
 #include "app/progress_window.h"
 #include "app/startup_window.h"
+#include "backup/backup_window.h"
 #include "platform/single_instance.h"
 #include "titles/alege_titlu_dialog.h"
 #include "titles/anexa_add_dialog.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     TForm3 form3;
     TForm4 form4;
     TForm5 form5;
+    TForm21 form21;
     TContor contor;
     TErori erori;
     TTitluriF titluriF;
@@ -54,6 +56,7 @@ int main(int argc, char** argv) {
     TAnexaAdd1F anexaAdd1F;
     TAlegeTitluF alegeTitluF;
     form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
+    form3.OpenBackup = [&form21] { form21.OpenBackup(); };
 
     QObject::connect(&single, &platform::SingleInstance::activationRequested, &app, &bringRunningInstanceForward);
 
