@@ -55,7 +55,9 @@ public:
         FieldType type_;
         // numbers: units; dates: day number; logicals: 0/1; texts: packed offset/length
         std::vector<int64_t, BulkAllocator<int64_t>> cells_;
-        std::basic_string<char, std::char_traits<char>, BulkAllocator<char>> arena_;  // text bytes of a text column
+        // Text bytes of a text column; it grows as it fills, so ordinary
+        // pages keep what it has not filled yet out of memory.
+        std::string arena_;
         std::unique_ptr<int64_t[]> recent_;  // while decoding: text cells by a hash of their text
         std::shared_ptr<ColumnDecoder> decoder_;  // until decoded
         size_t sourceField_ = 0;

@@ -524,7 +524,8 @@ private:
     }
 
     // Column by column: a source column is shown through the source rows of
-    // the units (one list per source), each computed column written in one pass.
+    // the units (one list per source), each other column written in one pass.
+    static constexpr size_t kShareFraction = 4;
     ColumnStore project(const std::vector<uint32_t>& units) const {
         std::vector<FieldDef> defs;
         for (const OutputColumn& o : outputs_) defs.push_back(o.def);
@@ -534,14 +535,17 @@ private:
         for (size_t c = 0; c < outputs_.size(); ++c) {
             const int32_t expr = outputs_[c].expr;
             const BoundExpr& e = exprs_[size_t(expr)];
-            if (e.op == ExprOp::Column) {
+            const ColumnStore& from = *stores_[e.source];
+            // A few rows of a large column get cells of their own: sharing
+            // would make the table copy the whole column at its next write.
+            if (e.op == ExprOp::Column && (!from.isLoaded(e.field) || units.size() * kShareFraction >= from.rowCount())) {
                 auto& rows = rowsOf[e.source];
                 if (!rows) {
                     auto list = std::make_shared<std::vector<uint32_t>>(units.size());
                     for (size_t i = 0; i < units.size(); ++i) (*list)[i] = unitRow(units[i]).rows[e.source];
                     rows = std::move(list);
                 }
-                out.refer(c, *stores_[e.source], e.field, rows);
+                out.refer(c, from, e.field, rows);
             } else {
                 for (size_t i = 0; i < units.size(); ++i)
                     writeDatum(out, i, c, evaluate(exprs_, expr, unitRow(units[i])));
