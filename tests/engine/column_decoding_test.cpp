@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "dbf_bytes.h"
+#include "error_text.h"
 #include "engine/database.h"
 #include "engine/errors.h"
 #include "engine/statement.h"
@@ -66,15 +67,6 @@ std::vector<std::vector<Value>> decodedOneByOne(Database& db, const std::string&
         for (size_t r = 0; r < rows->rowCount(); ++r) out[r].push_back(rows->value(r, 0));
     }
     return out;
-}
-
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const engine::Error& e) {
-        return e.what();
-    }
-    return "";
 }
 
 // Rewrites the file in place, as another program editing it would, late
