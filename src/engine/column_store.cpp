@@ -10,7 +10,6 @@
 namespace engine {
 namespace {
 
-// A text cell packs its arena offset (40 bits) and byte length (24 bits).
 constexpr uint64_t kMaxTextLength = 0xFFFFFF;
 constexpr int64_t packText(uint64_t offset, uint64_t length) { return int64_t((offset << 24) | length); }
 constexpr uint64_t textOffset(int64_t cell) { return uint64_t(cell) >> 24; }
@@ -116,19 +115,6 @@ bool ColumnStore::isShared(size_t col) const {
     return columns_[col].cells && columns_[col].cells.use_count() > 1;
 }
 
-ColumnStore::CellRef ColumnStore::at(size_t row, size_t col) const {
-    const Slot& s = columns_[col];
-    const Column* c = s.cells.get();
-    if (!c) return {nullptr, nullCell(fields_[col].type)};
-    if (c->decoder_) load({col});
-    size_t r = row;
-    if (s.rows) {
-        r = (*s.rows)[row];
-        if (r == kNoCell) return {c, nullCell(c->type_)};
-    }
-    return {c, c->cells_[r]};
-}
-
 void ColumnStore::prefetch(size_t row, bool texts) const {
     if (row >= rows_) return;
     for (const Slot& s : columns_) {
@@ -202,23 +188,6 @@ size_t ColumnStore::appendRow() {
 void ColumnStore::appendRows(size_t count) {
     for (size_t c = 0; c < columns_.size(); ++c) grow(c, count);
     rows_ += count;
-}
-
-bool ColumnStore::isNull(size_t row, size_t col) const {
-    const CellRef ref = at(row, col);
-    if (fields_[col].type == FieldType::Text) return textLength(ref.cell) == 0;
-    return ref.cell == kNullCell;
-}
-
-std::string_view ColumnStore::text(size_t row, size_t col) const {
-    const CellRef ref = at(row, col);
-    if (!ref.column || textLength(ref.cell) == 0) return {};
-    return std::string_view(ref.column->arena_.data(), ref.column->arena_.size()).substr(textOffset(ref.cell), textLength(ref.cell));
-}
-
-Decimal ColumnStore::number(size_t row, size_t col) const {
-    const int64_t cell = at(row, col).cell;
-    return cell == kNullCell ? Decimal() : Decimal::fromUnits(cell);
 }
 
 Date ColumnStore::date(size_t row, size_t col) const {

@@ -95,9 +95,21 @@ public:
     // Appends `count` rows of NULL cells at once.
     void appendRows(size_t count);
 
-    bool isNull(size_t row, size_t col) const;
-    std::string_view text(size_t row, size_t col) const;
-    Decimal number(size_t row, size_t col) const;  // 0 when NULL
+    bool isNull(size_t row, size_t col) const {
+        const CellRef ref = at(row, col);
+        if (fields_[col].type == FieldType::Text) return (uint64_t(ref.cell) & kMaxTextLength) == 0;
+        return ref.cell == kNullCell;
+    }
+    std::string_view text(size_t row, size_t col) const {
+        const CellRef ref = at(row, col);
+        const uint64_t length = uint64_t(ref.cell) & kMaxTextLength;
+        if (!ref.column || length == 0) return {};
+        return std::string_view(ref.column->arena_.data() + (uint64_t(ref.cell) >> 24), length);
+    }
+    Decimal number(size_t row, size_t col) const {  // 0 when NULL
+        const int64_t cell = at(row, col).cell;
+        return cell == kNullCell ? Decimal() : Decimal::fromUnits(cell);
+    }
     Date date(size_t row, size_t col) const;       // day 0 when NULL
     bool logical(size_t row, size_t col) const;    // false when NULL
     Value value(size_t row, size_t col) const;
@@ -134,11 +146,25 @@ private:
         int64_t cell;
     };
     static constexpr int64_t kNullCell = INT64_MIN;
+    // A text cell packs its arena offset (40 bits) and byte length (24 bits).
+    static constexpr uint64_t kMaxTextLength = 0xFFFFFF;
     static constexpr uint32_t kNoCell = UINT32_MAX;
     static int64_t nullCell(FieldType type) { return type == FieldType::Text ? 0 : kNullCell; }
 
-    // The cell of a store row, its column decoded first.
-    CellRef at(size_t row, size_t col) const;
+    // The cell of a store row, its column decoded first. Inline: statements
+    // read cells by the million.
+    CellRef at(size_t row, size_t col) const {
+        const Slot& s = columns_[col];
+        const Column* c = s.cells.get();
+        if (!c) return {nullptr, nullCell(fields_[col].type)};
+        if (c->decoder_) load({col});
+        size_t r = row;
+        if (s.rows) {
+            r = (*s.rows)[row];
+            if (r == kNoCell) return {c, nullCell(c->type_)};
+        }
+        return {c, c->cells_[r]};
+    }
     // The column for writing: cells of its own, decoded, in row order.
     Column& own(size_t col);
     // Grows a column by `count` NULL rows.
