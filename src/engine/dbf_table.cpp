@@ -318,6 +318,7 @@ void DbfTable::read(std::shared_ptr<TableFile> file, std::optional<CodePage> cpg
             visible.push_back(layout_.fields[i]);
         }
     indexes_.resize(fields_.size());
+    scanned_.resize(fields_.size());
 
     // A count beyond the end of the file reads the whole records present.
     const uint64_t present = (size - headerLength) / layout_.recordLength;
@@ -462,13 +463,21 @@ const std::vector<uint32_t>& DbfTable::lookup(int field, const Value& key) {
     case ValueType::Logical: hashed = probe.asLogical() ? 1 : 0; break;
     case ValueType::Null: break;
     }
-    indexOf(field).collect(hashed, found_);
-    const ColumnStore& rows = *rows_;
     const auto differs = [&](uint32_t r) {
         if (deleted_[r]) return true;
-        if (type == FieldType::Text) return rows.text(r, col) != probe.asText();
-        return rows.value(r, col) != probe;
+        if (type == FieldType::Text) return rows_->text(r, col) != probe.asText();
+        return rows_->value(r, col) != probe;
     };
+    // The first lookup of a field scans it: a process that asks once (one
+    // statement from the command line) would pay more for the index.
+    if (!indexes_[col] && !scanned_[col]) {
+        scanned_[col] = true;
+        load({col});
+        for (uint32_t r = 0; r < count_; ++r)
+            if (!differs(r)) found_.push_back(r);
+        return found_;
+    }
+    indexOf(field).collect(hashed, found_);
     found_.erase(std::remove_if(found_.begin(), found_.end(), differs), found_.end());
     if (!std::is_sorted(found_.begin(), found_.end())) std::sort(found_.begin(), found_.end());
     return found_;

@@ -72,7 +72,8 @@ private:
     size_t count_ = 0;
     mutable std::vector<uint8_t> deleted_;
     mutable bool flagsRead_ = false;
-    std::vector<std::unique_ptr<FieldIndex>> indexes_;  // per visible field, built on first lookup
+    std::vector<std::unique_ptr<FieldIndex>> indexes_;  // per visible field, built on its second lookup
+    std::vector<bool> scanned_;                         // per visible field: looked up once, by a scan
     std::vector<uint32_t> found_;
     FileIdentity identity_;
     bool writing_ = false;

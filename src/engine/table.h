@@ -39,8 +39,8 @@ public:
 
     // The live records whose field equals key under the rules of `=` (texts
     // exact without trailing blanks, numbers and dates by value, NULL matches
-    // nothing), in record order. A hash index is built on the first lookup of a
-    // field and kept current by the Writer, so a loop of point statements does
+    // nothing), in record order. A hash index is built on the second lookup of
+    // a field (the first scans it) and kept current by the Writer, so a loop of point statements does
     // not scan the table each time. A text key matches texts exactly (the
     // empty text matches empty cells); a text key of a number or date field is
     // read as one. The list is valid until the next lookup on this table.
