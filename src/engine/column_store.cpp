@@ -1,5 +1,7 @@
 #include "engine/column_store.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -19,7 +21,13 @@ constexpr uint64_t textLength(int64_t cell) { return uint64_t(cell) & kMaxTextLe
 
 // ---- Column --------------------------------------------------------------------
 
-void ColumnStore::Column::resize(size_t rows) { cells_.resize(rows, nullCell(type_)); }
+void ColumnStore::Column::resize(size_t rows) {
+    cells_.reserve(rows);
+    // The pages of a large column in one call, not one fault each.
+    const size_t bytes = cells_.capacity() * sizeof(int64_t);
+    if (bytes >= BulkAllocator<int64_t>::kBulkBytes) ::madvise(cells_.data(), (bytes + 4095) & ~size_t(4095), MADV_POPULATE_WRITE);
+    cells_.resize(rows, nullCell(type_));
+}
 
 void ColumnStore::Column::setTrimmedText(size_t row, std::string_view s) {
     if (s.empty()) {
