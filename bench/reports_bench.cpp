@@ -11,7 +11,6 @@
 // reading them all would; its tables with and without indexes.
 #include <benchmark/benchmark.h>
 
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -23,6 +22,7 @@
 
 #include "app/progress_window.h"
 #include "app/startup_window.h"
+#include "program_folder.h"
 #include "register_data.h"
 #include "sqlite_db.h"
 #include "reports/rap_parc_form.h"
@@ -161,12 +161,8 @@ int main(int argc, char** argv) {
 
     Setup s;
     setup = &s;
-    s.form1 = std::make_unique<TForm1>();
-    s.form1->store().setAppDir(s.dir.path());
-    QDir().mkpath(s.form1->store().DataDir());
-    std::cerr << "Writing the register..." << std::endl;
     const bench::Register reg = bench::makeRegister(kLines);
-    bench::writeTables(reg, s.form1->store().DataDir().toStdString());
+    s.form1 = bench::programWithRegister(s.dir.path(), reg);
     s.plainFile = s.dir.filePath("plain.sqlite").toStdString();
     s.indexedFile = s.dir.filePath("indexed.sqlite").toStdString();
     bench::writeSqlite(reg, s.plainFile, false);

@@ -13,7 +13,6 @@
 TRapParcF::TRapParcF(QWidget* parent)
     : ReportForm(QStringLiteral("RAPORT PE PARCELA"), QStringLiteral("Total titluri"), parent) {
     setObjectName(QStringLiteral("RapParcF"));
-    resize(1100, 760);
 
     SatBox = filterList(QStringLiteral("SatBox"));
     TarlaBox = filterList(QStringLiteral("TarlaBox"));

@@ -19,7 +19,6 @@ void letPendingEventsRun() { QCoreApplication::processEvents(); }
 TRaportF::TRaportF(QWidget* parent)
     : ReportForm(QStringLiteral("RAPORT GENERAL"), QStringLiteral("Total linii"), parent) {
     setObjectName(QStringLiteral("RaportF"));
-    resize(1280, 800);
 
     SatBox = filterList(QStringLiteral("SatBox"));
     TitularE = filterText(QStringLiteral("TitularE"), 40);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -25,6 +27,7 @@
 #include "platform/dialogs.h"
 #include "reports/annex_summary.h"
 #include "reports/filter_text_validator.h"
+#include "ui/command_button.h"
 #include "ui/data_grid.h"
 #include "ui/dataset_model.h"
 #include "ui/header_band.h"
@@ -39,15 +42,7 @@ constexpr int kTotalsFilterLine = 4;
 void letPendingEventsRun() { QCoreApplication::processEvents(); }
 
 QToolButton* commandButton(const QString& caption, const QString& picture, QWidget* parent) {
-    auto* b = new QToolButton(parent);
-    b->setText(caption);
-    b->setIcon(pictureIcon(picture));
-    b->setIconSize(QSize(20, 20));
-    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    b->setMinimumHeight(28);
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
+    return ui::commandButton(caption, pictureIcon(picture), parent);
 }
 
 QLabel* figureLabel(const QString& name, QWidget* parent) {
@@ -230,8 +225,6 @@ void ReportForm::setFilterPanel(const std::vector<FilterColumn>& columns) {
     grid->addWidget(ClearB, 0, 2 * int(columns.size()), Qt::AlignTop);
     connect(ClearB, &QToolButton::clicked, this, &ReportForm::ClearBClick);
     filterSlot_->addWidget(panel);
-    // The window sees every key before its controls.
-    for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 
 QComboBox* ReportForm::filterList(const QString& name) {
@@ -302,6 +295,9 @@ QString ReportForm::BuildConditions() const {
 
 void ReportForm::OpenReport() {
     prepareOpening();
+    // Maximised, and the size of the screen also where no window manager maximises.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->availableGeometry());
+    setWindowState(windowState() | Qt::WindowMaximized);
     exec();
     closeDown();
 }
@@ -566,13 +562,9 @@ bool ReportForm::FormKeyDown(int key) {
     return true;
 }
 
+// The boxes and the grids leave Escape to the form.
 void ReportForm::keyPressEvent(QKeyEvent* event) {
     if (!FormKeyDown(event->key())) QDialog::keyPressEvent(event);
-}
-
-bool ReportForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && FormKeyDown(static_cast<QKeyEvent*>(event)->key())) return true;
-    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace reports

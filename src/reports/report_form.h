@@ -158,7 +158,6 @@ protected:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildBottom(const QString& countCaption);

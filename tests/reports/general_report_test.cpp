@@ -8,38 +8,11 @@
 #include <QToolButton>
 
 #include "reports_fixture.h"
-#include "ui/data_grid.h"
-#include "ui/dataset_model.h"
 
 namespace reportstest {
 namespace {
 
-class GeneralReport : public ReportsFixture {
-protected:
-    std::unique_ptr<TRaportF> form;
-
-    void SetUp() override {
-        ReportsFixture::SetUp();
-        addRegister();
-        form = std::make_unique<TRaportF>();
-    }
-    void TearDown() override {
-        form.reset();
-        ReportsFixture::TearDown();
-    }
-
-    void open() { form->prepareOpening(); }
-    QString txLine(int i) const { return QString::fromStdString(form->Tx.lines()[size_t(i)]); }
-    QString toxLine(int i) const { return QString::fromStdString(form->ToX.lines()[size_t(i)]); }
-    // The totals grid as shown: type, category, area.
-    QStringList totalsShown() const {
-        QStringList out;
-        const ui::DatasetModel* m = form->DBGrid1->datasetModel();
-        for (int r = 0; r < m->rowCount(); ++r)
-            out.append(m->displayText(r, 0) + "|" + m->displayText(r, 1) + "|" + m->displayText(r, 2));
-        return out;
-    }
-};
+using GeneralReport = ReportTest<TRaportF>;
 
 TEST_F(GeneralReport, OpensWithItsStatementsLineForLineAndNoFilter) {
     open();
@@ -60,7 +33,7 @@ TEST_F(GeneralReport, OpensWithItsStatementsLineForLineAndNoFilter) {
     EXPECT_EQ(column(form->Tx, "TITULAR"), (Rows{"ABC ION", "ABC ION", "BA DAN", "CAB MARIA", "CAB MARIA", "POPA ANA"}));
     EXPECT_EQ(column(form->Tx, "NRC"), (Rows{"1", "2", "3", "4", "5", "6"}));
     EXPECT_EQ(figures(*form), (QStringList{"6", "7.3751", "0.0000", "7.3751"}));
-    EXPECT_EQ(totalsShown(), (QStringList{"EXTRAVILAN|Arabil|3.5000", "EXTRAVILAN|Pasune|3.0001",
+    EXPECT_EQ(shownRows(form->DBGrid1), (QStringList{"EXTRAVILAN|Arabil|3.5000", "EXTRAVILAN|Pasune|3.0001",
                                           "EXTRAVILAN|Vii|0.1250", "INTRAVILAN|Arabil|0.5000",
                                           "INTRAVILAN|Curti|0.2500"}));
     EXPECT_EQ(form->SMDBGrid3->datasetModel()->displayText(0, 11), "1.5000");
@@ -155,7 +128,7 @@ TEST_F(GeneralReport, ExtravilanNarrowsBothGridsAndTheTotal) {
     open();
     choose(form->TipC, "EXTRAVILAN");
     EXPECT_EQ(column(form->Tx, "TIP"), (Rows(4, "EXTRAVILAN")));
-    EXPECT_EQ(totalsShown(),
+    EXPECT_EQ(shownRows(form->DBGrid1),
               (QStringList{"EXTRAVILAN|Arabil|3.5000", "EXTRAVILAN|Pasune|3.0001", "EXTRAVILAN|Vii|0.1250"}));
     EXPECT_EQ(form->SumTotals(), engine::Decimal::fromUnits(66251));
     EXPECT_EQ(figures(*form), (QStringList{"4", "6.6251", "0.0000", "6.6251"}));
@@ -442,22 +415,38 @@ TEST_F(GeneralReport, TheGridExportGetsTheVisibleColumnsInOrderAndTheRows) {
     EXPECT_EQ(grid.columns[11].format, "0.0000");
 }
 
-TEST_F(GeneralReport, OpenedFromTheMenuItShowsModallyAndEscapeClosesIt) {
-    bool shown = false;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, form.get(), [&] {
-        if (!form->isVisible()) return;
-        poll.stop();
-        shown = form->isModal();
-        QTest::keyClick(form->TitularE, Qt::Key_Escape);
-    });
-    poll.start();
-    form->OpenReport();
-    EXPECT_TRUE(shown);
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_FALSE(form->Tx.isOpen());
+TEST_F(GeneralReport, OpenedFromTheMenuItShowsModallyAndEscapeAnywhereClosesIt) {
+    for (QWidget* where : {static_cast<QWidget*>(form->TitularE), static_cast<QWidget*>(form->SatBox),
+                           static_cast<QWidget*>(form->SMDBGrid3)}) {
+        SCOPED_TRACE(where->objectName().toStdString());
+        bool shown = false;
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, form.get(), [&] {
+            if (!form->isVisible()) return;
+            poll.stop();
+            shown = form->isModal();
+            QTest::keyClick(where, Qt::Key_Escape);
+        });
+        poll.start();
+        form->OpenReport();
+        EXPECT_TRUE(shown);
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_FALSE(form->Tx.isOpen());
+    }
     EXPECT_EQ(form->windowTitle(), "Terralog");
+}
+
+TEST_F(GeneralReport, TabGoesThroughTheFiltersColumnByColumn) {
+    QWidget* w = form->SatBox;
+    QStringList order{w->objectName()};
+    for (int i = 0; i < 8; ++i) {
+        do w = w->nextInFocusChain();
+        while (w->focusPolicy() == Qt::NoFocus || !(w->focusPolicy() & Qt::TabFocus));
+        order.append(w->objectName());
+    }
+    EXPECT_EQ(order, (QStringList{"SatBox", "TitularE", "TarlaBox", "NrTarlaE", "ParcelaNr", "LotNr", "AnexaC", "TipC",
+                                  "CategC"}));
 }
 
 TEST_F(GeneralReport, ExportTellsItIsNotAvailableYet) {

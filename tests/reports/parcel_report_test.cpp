@@ -2,43 +2,15 @@
 // filters, and the land-register value it shares with the general report.
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "reports_fixture.h"
-#include "ui/data_grid.h"
-#include "ui/dataset_model.h"
 
 namespace reportstest {
 namespace {
 
-class ParcelReport : public ReportsFixture {
-protected:
-    std::unique_ptr<TRapParcF> form;
-
-    void SetUp() override {
-        ReportsFixture::SetUp();
-        addRegister();
-        form = std::make_unique<TRapParcF>();
-    }
-    void TearDown() override {
-        form.reset();
-        ReportsFixture::TearDown();
-    }
-
-    void open() { form->prepareOpening(); }
-    QString txLine(int i) const { return QString::fromStdString(form->Tx.lines()[size_t(i)]); }
-    // Rows as the grid shows them: number, annex, title, area, holder.
-    QStringList shown() const {
-        QStringList out;
-        const ui::DatasetModel* m = form->SMDBGrid3->datasetModel();
-        for (int r = 0; r < m->rowCount(); ++r) {
-            QStringList cells;
-            for (int c = 0; c < m->columnCount(); ++c) cells.append(m->displayText(r, c));
-            out.append(cells.join('|'));
-        }
-        return out;
-    }
-};
+using ParcelReport = ReportTest<TRapParcF>;
 
 TEST_F(ParcelReport, ListsEveryTitleOnceByNumberWithTheSumOfItsSurfaces) {
     open();
@@ -48,7 +20,7 @@ TEST_F(ParcelReport, ListsEveryTitleOnceByNumberWithTheSumOfItsSurfaces) {
                            "ON T.IDTP=D.IDTP", "", "", "GROUP BY T.IDTP,T.INSAT, T.IDANEXA, T.TPNR, T.TITULAR, T.ANEXA",
                            "ORDER BY T.TPNR"}));
     EXPECT_EQ(linesOf(form->ToX)[4], "");
-    EXPECT_EQ(shown(), (QStringList{"1|Anexa 3|12|2.1250|CAB MARIA", "2||20|0.5000|POPA ANA", "3||3|3.0001|BA DAN",
+    EXPECT_EQ(shownRows(form->SMDBGrid3), (QStringList{"1|Anexa 3|12|2.1250|CAB MARIA", "2||20|0.5000|POPA ANA", "3||3|3.0001|BA DAN",
                                     "4|Anexa 2A|7|1.7500|ABC ION"}));
     EXPECT_EQ(figures(*form), (QStringList{"4", "7.3751", "0.0000", "7.3751"}));
     // RF is opened for each lookup only.
@@ -152,6 +124,22 @@ TEST_F(ParcelReport, SortsByItsColumnsButNotByTheRowNumber) {
     EXPECT_EQ(txLine(7), "ORDER BY TOT");
     choose(form->SatBox, "BRADU");
     EXPECT_EQ(column(form->Tx, "TPNR"), (Rows{"7", "3"}));
+}
+
+TEST_F(ParcelReport, IesireClosesTheShownReportAndItsDatasets) {
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, form.get(), [&] {
+        if (!form->isVisible()) return;
+        poll.stop();
+        EXPECT_EQ(form->CountLab->text(), "4");
+        form->CloseB->click();
+    });
+    poll.start();
+    form->OpenReport();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->Tx.isOpen());
+    EXPECT_FALSE(form->Anex.isOpen());
 }
 
 TEST_F(ParcelReport, AnEngineErrorLeavesTheReportUsable) {

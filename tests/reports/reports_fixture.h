@@ -19,6 +19,8 @@
 #include "reports/raport_form.h"
 #include "titles/annex_lists.h"
 #include "titles/titles_fixture.h"
+#include "ui/data_grid.h"
+#include "ui/dataset_model.h"
 #include "ui/numeric_edit.h"
 
 namespace reportstest {
@@ -119,6 +121,39 @@ protected:
 
     static QStringList figures(const reports::ReportForm& form) {
         return {form.CountLab->text(), form.TotalLab->text(), form.RegisterLab->text(), form.DifferenceLab->text()};
+    }
+};
+
+// One report over the register, made afresh for every test.
+template <typename Form>
+class ReportTest : public ReportsFixture {
+protected:
+    std::unique_ptr<Form> form;
+
+    void SetUp() override {
+        ReportsFixture::SetUp();
+        addRegister();
+        form = std::make_unique<Form>();
+    }
+    void TearDown() override {
+        form.reset();
+        ReportsFixture::TearDown();
+    }
+
+    // The form as OpenReport leaves it when the modal loop starts.
+    void open() { form->prepareOpening(); }
+    QString txLine(int i) const { return QString::fromStdString(form->Tx.lines()[size_t(i)]); }
+    QString toxLine(int i) const { return QString::fromStdString(form->ToX.lines()[size_t(i)]); }
+    // A grid's rows as shown, cells joined by "|".
+    static QStringList shownRows(const ui::DataGrid* grid) {
+        QStringList out;
+        const ui::DatasetModel* m = grid->datasetModel();
+        for (int r = 0; r < m->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < m->columnCount(); ++c) cells.append(m->displayText(r, c));
+            out.append(cells.join('|'));
+        }
+        return out;
     }
 };
 
