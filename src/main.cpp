@@ -14,6 +14,7 @@
 #include "app/pictures.h"
 #include "app/progress_window.h"
 #include "app/startup_window.h"
+#include "backup/backup_window.h"
 #include "platform/single_instance.h"
 #include "reports/rap_parc_form.h"
 #include "reports/raport_form.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     TForm3 form3;
     TForm4 form4;
     TForm5 form5;
+    TForm21 form21;
     TContor contor;
     TErori erori;
     TTitluriF titluriF;
@@ -60,6 +62,7 @@ int main(int argc, char** argv) {
     form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
     form3.OpenGeneralReport = [&raportF] { raportF.OpenReport(); };
     form3.OpenParcelReport = [&rapParcF] { rapParcF.OpenReport(); };
+    form3.OpenBackup = [&form21] { form21.OpenBackup(); };
 
     QObject::connect(&single, &platform::SingleInstance::activationRequested, &app, &bringRunningInstanceForward);
 
