@@ -11,9 +11,12 @@
 #include "engine/dbf_format.h"
 #include "engine/dbf_table.h"
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/file_names.h"
+#include "engine/journal.h"
 #include "engine/table_file.h"
 #include "engine/text.h"
+#include "engine/write_unit.h"
 
 namespace engine {
 namespace {
@@ -105,8 +108,10 @@ struct Database::Impl {
         std::shared_ptr<DbfTable> table;
     };
     std::map<std::string, Entry> entries;
+    std::shared_ptr<UnitHost> units = std::make_shared<UnitHost>();
 
     Entry& entry(const std::string& resolved) {
+        recoverFolder(fileio::folderOf(resolved));
         const FileIdentity onDisk = FileIdentity::of(statTable(resolved));
         Entry& e = entries[resolved];
         if (!e.file) e.file = TableFile::open(resolved);
@@ -120,14 +125,16 @@ struct Database::Impl {
         // costs here. A file to read again is read under a shared lock.
         Entry& e = entries[resolved];
         if (e.table && e.table->isWriting()) return e.table;
-        const FileIdentity onDisk = FileIdentity::of(statTable(resolved));
+        FileIdentity onDisk = FileIdentity::of(statTable(resolved));
         if (e.table && e.file && e.table->identity() == onDisk) return e.table;
+        recoverFolder(fileio::folderOf(resolved));
+        onDisk = FileIdentity::of(statTable(resolved));
         if (!e.file) e.file = TableFile::open(resolved);
         e.file->follow(onDisk);
         TableFile::ReadLock lock(*e.file);
         if (e.table && e.table->identity() == e.file->identity()) return e.table;
         e.table.reset();
-        e.table = DbfTable::load(e.file, resolved, cpgBeside(resolved));
+        e.table = DbfTable::load(e.file, resolved, cpgBeside(resolved), units);
         return e.table;
     }
 
@@ -153,19 +160,25 @@ struct Database::Impl {
     // Writes the table anew through `build`, which gets the new file, the
     // table's file, its current layout and record count; the old file stays
     // whole until the complete new one replaces it.
+    // Inside a transaction the old file is kept until the transaction ends.
     template <class Build>
     void rewrite(const std::string& resolved, Build build) {
         Entry& e = entry(resolved);
-        if (e.file->isBeingWritten())
+        WriteUnit* unit = units->open.get();
+        const bool inUnit = unit && unit->holds(*e.file);
+        if (e.file->hasOpenStatement() || (e.file->isBeingWritten() && !inUnit))
             throw TableError("The table " + resolved + " is being written by a statement and cannot be rebuilt now");
         ExclusiveHold hold(e.file);
+        if (unit) unit->join(e.file, nullptr);
         e.table.reset();
         size_t count = 0;
+        if (unit) unit->beforeReplace(*e.file);
         const DbfLayout layout = readLayout(*e.file, count);
         TableFile::NewFile replacement(resolved);
         build(replacement, *e.file, layout, count);
         replacement.write(std::string(1, kDbfEndOfFile));
         e.file->replace(replacement);
+        if (unit) unit->afterReplace(*e.file);
     }
 };
 
@@ -179,6 +192,8 @@ Database& Database::global() {
 
 std::shared_ptr<Table> Database::table(std::string_view path) { return impl_->table(path); }
 
+UnitHost& Database::units() { return *impl_->units; }
+
 bool Database::exists(std::string_view path) const {
     struct stat st {};
     return ::stat(resolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -188,6 +203,7 @@ std::string Database::resolve(std::string_view path) const { return resolvePath(
 
 void Database::createTable(std::string_view path, const std::vector<FieldDef>& fields) {
     const std::string resolved = resolvePath(path);
+    recoverFolder(fileio::folderOf(resolved));
     if (exists(resolved)) throw TableError("Table already exists: " + resolved);
     DbfLayout layout = DbfLayout::fresh();
     for (const FieldDef& def : fields) {
@@ -202,6 +218,7 @@ void Database::createTable(std::string_view path, const std::vector<FieldDef>& f
     TableFile::NewFile file(resolved);
     file.write(buildHeader(layout, 0));
     file.write(std::string(1, kDbfEndOfFile));
+    if (WriteUnit* unit = impl_->units->open.get()) unit->beforeCreate(resolved);
     file.create(resolved);
 }
 

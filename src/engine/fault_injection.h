@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cerrno>
+
+namespace engine::faults {
+
+// A test's plan for the engine's file operations. Every write, truncation,
+// rename and removal of a table, journal or new file counts as a write, every
+// fsync as a sync; both count on one scale from 1 since the plan was armed.
+struct Plan {
+    long killAt = 0;       // the process kills itself (SIGKILL) instead of operation k
+    long failWriteAt = 0;  // write k fails with writeError
+    int writeError = ENOSPC;
+    long failSyncAt = 0;   // sync k fails with EIO
+    bool keepFailing = false;  // a failure repeats at every later operation of its kind
+};
+
+void arm(const Plan& plan);
+void disarm();
+// Operations counted since arm().
+long operations();
+
+enum class Operation { Write, Sync };
+// Called by the file primitives before each operation: false, with errno
+// set, when the operation is to fail.
+bool allow(Operation operation);
+
+}  // namespace engine::faults
