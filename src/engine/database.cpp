@@ -160,25 +160,29 @@ struct Database::Impl {
     // Writes the table anew through `build`, which gets the new file, the
     // table's file, its current layout and record count; the old file stays
     // whole until the complete new one replaces it.
-    // Inside a transaction the old file is kept until the transaction ends.
+    // The old file is kept until the unit (the transaction, or the
+    // rewrite's own) ends, so a failure after the new file took the name
+    // still puts the old one back.
     template <class Build>
     void rewrite(const std::string& resolved, Build build) {
         Entry& e = entry(resolved);
-        WriteUnit* unit = units->open.get();
-        const bool inUnit = unit && unit->holds(*e.file);
-        if (e.file->hasOpenStatement() || (e.file->isBeingWritten() && !inUnit))
+        WriteUnit* open = units->open.get();
+        if (e.file->hasOpenStatement() || (e.file->isBeingWritten() && !(open && open->holds(*e.file))))
             throw TableError("The table " + resolved + " is being written by a statement and cannot be rebuilt now");
-        ExclusiveHold hold(e.file);
-        if (unit) unit->join(e.file, nullptr);
+        std::unique_ptr<WriteUnit> own;
+        if (!open) own = std::make_unique<WriteUnit>();
+        WriteUnit& unit = open ? *open : *own;
+        unit.join(e.file, nullptr);
         e.table.reset();
         size_t count = 0;
-        if (unit) unit->beforeReplace(*e.file);
+        unit.beforeReplace(*e.file);
         const DbfLayout layout = readLayout(*e.file, count);
         TableFile::NewFile replacement(resolved);
         build(replacement, *e.file, layout, count);
         replacement.write(std::string(1, kDbfEndOfFile));
         e.file->replace(replacement);
-        if (unit) unit->afterReplace(*e.file);
+        unit.afterReplace(*e.file);
+        if (own) own->commit();
     }
 };
 
@@ -215,11 +219,17 @@ void Database::createTable(std::string_view path, const std::vector<FieldDef>& f
     }
     arrangeLayout(layout);
     checkSizes(layout, resolved);
+    // A unit of its own removes the file again when the creation fails after
+    // the file took its name.
+    std::unique_ptr<WriteUnit> own;
+    if (!impl_->units->open) own = std::make_unique<WriteUnit>();
+    WriteUnit& unit = own ? *own : *impl_->units->open;
     TableFile::NewFile file(resolved);
     file.write(buildHeader(layout, 0));
     file.write(std::string(1, kDbfEndOfFile));
-    if (WriteUnit* unit = impl_->units->open.get()) unit->beforeCreate(resolved);
+    unit.beforeCreate(resolved, file.identity());
     file.create(resolved);
+    if (own) own->commit();
 }
 
 void Database::alterTable(std::string_view path, const std::vector<FieldDef>& add, const std::vector<std::string>& drop) {

@@ -57,6 +57,10 @@ void rename(const std::string& from, const std::string& to, const std::string& n
     if (!faults::allow(Operation::Write) || ::rename(from.c_str(), to.c_str()) != 0) fail("replace", name, errno);
 }
 
+void link(const std::string& path, const std::string& second, const std::string& name) {
+    if (!faults::allow(Operation::Write) || ::link(path.c_str(), second.c_str()) != 0) fail("keep the old file of", name, errno);
+}
+
 void remove(const std::string& path, const std::string& name) {
     if (!faults::allow(Operation::Write)) fail("remove", name, errno);
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail("remove", name, errno);

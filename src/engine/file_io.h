@@ -15,6 +15,8 @@ void truncate(int fd, uint64_t size, const std::string& name);
 void sync(int fd, const std::string& name);
 size_t readAt(int fd, uint64_t offset, char* out, size_t size, const std::string& name);
 void rename(const std::string& from, const std::string& to, const std::string& name);
+// A second name for the file at `path`.
+void link(const std::string& path, const std::string& second, const std::string& name);
 // A missing file is no error.
 void remove(const std::string& path, const std::string& name);
 // Makes the folder's entries (a created, renamed or removed file) durable.

@@ -33,6 +33,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -118,7 +119,11 @@ struct JournalContent {
     bool valid = false;
     bool committed = false;
     std::vector<Table> tables;
-    std::vector<std::string> created;
+    struct Created {
+        std::string path;
+        uint64_t device = 0, inode = 0;
+    };
+    std::vector<Created> created;
     std::vector<Saved> saved;
 };
 
@@ -152,7 +157,10 @@ JournalContent parse(std::string bytes) {
             if (file >= c.tables.size()) return c;
             if (c.tables[file].backup.empty()) c.tables[file].backup = std::string(payload);
             break;
-        case 'N': c.created.emplace_back(payload); break;
+        case 'N':
+            if (payload.size() < 16) return c;
+            c.created.push_back({std::string(payload.substr(16)), get64(payload, 0), get64(payload, 8)});
+            break;
         case 'S': {
             if (payload.size() < 5) return c;
             const uint32_t pathLength = get32(payload, 1);
@@ -198,7 +206,16 @@ private:
 
 void restoreTable(const JournalContent::Table& t) {
     RollbackHold hold(t.path);
-    if (!t.backup.empty() && exists(t.backup)) fileio::rename(t.backup, t.path, tableName(t.path));
+    if (!t.backup.empty() && exists(t.backup)) {
+        // Stopped before the new file took the name, the two names are one file,
+        // and rename would keep both.
+        struct stat old {}, now {};
+        if (::stat(t.backup.c_str(), &old) == 0 && ::stat(t.path.c_str(), &now) == 0 && old.st_ino == now.st_ino &&
+            old.st_dev == now.st_dev)
+            fileio::remove(t.backup, tableName(t.backup));
+        else
+            fileio::rename(t.backup, t.path, tableName(t.path));
+    }
     const int fd = ::open(t.path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return;  // removed since by someone else: nothing left to put back
@@ -240,7 +257,11 @@ void restore(const JournalContent& c, const std::string& folder) {
     }
     std::map<std::string, bool> savedDone;
     for (const auto& t : c.tables) restoreTable(t);
-    for (const std::string& path : c.created) fileio::remove(path, tableName(path));
+    for (const auto& made : c.created) {
+        struct stat st {};
+        if (::stat(made.path.c_str(), &st) == 0 && uint64_t(st.st_dev) == made.device && uint64_t(st.st_ino) == made.inode)
+            fileio::remove(made.path, tableName(made.path));
+    }
     for (const auto& s : c.saved)
         if (!savedDone[s.path]) {
             savedDone[s.path] = true;
@@ -334,7 +355,13 @@ void Journal::addPage(uint32_t table, uint64_t offset, std::string_view original
 
 void Journal::addReplacement(uint32_t table, const std::string& backup) { append('R', table, backup); }
 
-void Journal::addCreated(const std::string& path) { append('N', 0, path); }
+void Journal::addCreated(const std::string& path, uint64_t device, uint64_t inode) {
+    std::string payload;
+    put64(payload, device);
+    put64(payload, inode);
+    payload += path;
+    append('N', 0, payload);
+}
 
 void Journal::addSavedFile(const std::string& path, bool existed, std::string_view content) {
     std::string payload(1, existed ? '\1' : '\0');
@@ -350,6 +377,7 @@ void Journal::sync() {
     writeBuffer();
     if (!unsynced_) return;
     fileio::sync(fd_, journalName(path_));
+    syncedSize_ = size_;
     if (!folderSynced_) {
         fileio::syncDirectory(fileio::folderOf(path_));
         folderSynced_ = true;
@@ -358,16 +386,24 @@ void Journal::sync() {
 }
 
 void Journal::rollBack() {
-    // Records not yet written guard pages that were not written either.
+    // Records not yet synced guard pages that were not written either; a
+    // commit record among them did not commit.
     buffer_.clear();
-    restore(parse(readWhole(fd_, path_)), fileio::folderOf(path_));
+    std::string bytes = readWhole(fd_, path_);
+    bytes.resize(std::min<size_t>(bytes.size(), size_t(syncedSize_)));
+    restore(parse(std::move(bytes)), fileio::folderOf(path_));
 }
 
 void Journal::remove() {
     fileio::remove(path_, journalName(path_));
-    fileio::syncDirectory(fileio::folderOf(path_));
     ::close(fd_);
     fd_ = -1;
+    // Gone from the folder, the journal has done its work: a folder that
+    // fails to sync now cannot undo that.
+    try {
+        fileio::syncDirectory(fileio::folderOf(path_));
+    } catch (const Error&) {
+    }
 }
 
 void recoverFolder(const std::string& folder) {

@@ -28,8 +28,9 @@ public:
     // The table's file is about to be replaced by a new one; the old one is
     // kept as `backup` (a second name of the same file) until the unit ends.
     void addReplacement(uint32_t table, const std::string& backup);
-    // A file the unit creates (rollback removes it).
-    void addCreated(const std::string& path);
+    // A file the unit creates, known by its device and inode numbers:
+    // rollback removes it, and no other file of that name.
+    void addCreated(const std::string& path, uint64_t device, uint64_t inode);
     // A small file's whole content before the unit rewrites it.
     void addSavedFile(const std::string& path, bool existed, std::string_view content);
     // The unit is committed; what follows only removes backups.
@@ -52,6 +53,7 @@ private:
     int fd_ = -1;
     uint64_t nonce_ = 0;
     uint64_t size_ = 0;
+    uint64_t syncedSize_ = 0;
     uint32_t tables_ = 0;
     std::string buffer_;
     bool unsynced_ = false;

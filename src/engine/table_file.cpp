@@ -241,6 +241,12 @@ void TableFile::NewFile::failed(const char* what) const {
     throw TableError(std::string("Cannot ") + what + " the table file " + target_ + ": " + std::strerror(errno));
 }
 
+FileIdentity TableFile::NewFile::identity() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) failed("examine");
+    return FileIdentity::of(st);
+}
+
 void TableFile::NewFile::write(std::string_view bytes) {
     buffer_.append(bytes.data(), bytes.size());
     if (buffer_.size() >= kNewFileBuffer) flush();

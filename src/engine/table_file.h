@@ -126,6 +126,8 @@ public:
     NewFile& operator=(const NewFile&) = delete;
 
     void write(std::string_view bytes);
+    // The file's identity, which it keeps when it takes its name.
+    FileIdentity identity() const;
     // Overwrites bytes already written (a header whose count is known last).
     void patch(uint64_t offset, std::string_view bytes);
     // Places the complete file as `path`, which must not exist yet.

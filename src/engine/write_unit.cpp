@@ -180,7 +180,7 @@ void WriteUnit::beforeReplace(TableFile& file) {
     const std::string backup = backupNameFor(file.path());
     journal_->addReplacement(m.journalIndex, backup);
     journal_->sync();
-    if (::link(file.path().c_str(), backup.c_str()) != 0) fileio::fail("keep the old file of", tableName(file.path()), errno);
+    fileio::link(file.path(), backup, tableName(file.path()));
     backups_.push_back(backup);
     diskTouched_ = true;
     m.replaced = true;
@@ -193,10 +193,10 @@ void WriteUnit::afterReplace(TableFile& file) {
     m.diskSize = m.size = uint64_t(file.identity().size);
 }
 
-void WriteUnit::beforeCreate(const std::string& path) {
+void WriteUnit::beforeCreate(const std::string& path, const FileIdentity& created) {
     checkOpen();
     checkFolder(path);
-    journal(path).addCreated(path);
+    journal(path).addCreated(path, uint64_t(created.device), uint64_t(created.inode));
     journal_->sync();
     diskTouched_ = true;
 }
@@ -243,7 +243,14 @@ void WriteUnit::commit() {
             if (!backups_.empty()) {
                 journal_->addCommit();
                 journal_->sync();
-                for (const std::string& backup : backups_) fileio::remove(backup, tableName(backup));
+                // Committed: what is left of the clean-up the next opening finishes.
+                try {
+                    for (const std::string& backup : backups_) fileio::remove(backup, tableName(backup));
+                    journal_->remove();
+                } catch (const Error&) {
+                }
+                end(true);
+                return;
             }
             journal_->remove();
         }

@@ -46,8 +46,8 @@ public:
     // is kept until the unit ends.
     void beforeReplace(TableFile& file);
     void afterReplace(TableFile& file);
-    // Before a new table is placed at `path`.
-    void beforeCreate(const std::string& path);
+    // Before a new table, the file `created`, is placed at `path`.
+    void beforeCreate(const std::string& path, const FileIdentity& created);
     // A small file about to be rewritten by the caller: put back on rollback.
     void protectFile(const std::string& path);
 
