@@ -9,15 +9,14 @@ namespace {
 bool armed = false;
 Plan plan;
 long counted = 0;
-bool failingWrites = false;
-bool failingSyncs = false;
+
+bool failsAt(long at) { return at > 0 && (plan.keepFailing ? counted >= at : counted == at); }
 
 }  // namespace
 
 void arm(const Plan& p) {
     plan = p;
     counted = 0;
-    failingWrites = failingSyncs = false;
     armed = true;
 }
 
@@ -29,14 +28,11 @@ bool allow(Operation operation) {
     if (!armed) return true;
     ++counted;
     if (plan.killAt > 0 && counted >= plan.killAt) ::kill(::getpid(), SIGKILL);
-    if (operation == Operation::Write) {
-        if (failingWrites || (plan.failWriteAt > 0 && counted == plan.failWriteAt)) {
-            failingWrites = plan.keepFailing;
-            errno = plan.writeError;
-            return false;
-        }
-    } else if (failingSyncs || (plan.failSyncAt > 0 && counted == plan.failSyncAt)) {
-        failingSyncs = plan.keepFailing;
+    if (operation == Operation::Write && failsAt(plan.failWriteAt)) {
+        errno = plan.writeError;
+        return false;
+    }
+    if (operation == Operation::Sync && failsAt(plan.failSyncAt)) {
         errno = EIO;
         return false;
     }

@@ -9,10 +9,10 @@ namespace engine::faults {
 // fsync as a sync; both count on one scale from 1 since the plan was armed.
 struct Plan {
     long killAt = 0;       // the process kills itself (SIGKILL) instead of operation k
-    long failWriteAt = 0;  // write k fails with writeError
+    long failWriteAt = 0;  // operation k, when a write, fails with writeError
     int writeError = ENOSPC;
-    long failSyncAt = 0;   // sync k fails with EIO
-    bool keepFailing = false;  // a failure repeats at every later operation of its kind
+    long failSyncAt = 0;   // operation k, when a sync, fails with EIO
+    bool keepFailing = false;  // then every write (sync) from operation k on fails
 };
 
 void arm(const Plan& plan);
