@@ -115,6 +115,10 @@ struct JournalContent {
         bool existed = false;
         std::string_view content;
     };
+    JournalContent() = default;
+    JournalContent(const JournalContent&) = delete;  // the records point into `bytes`
+    JournalContent& operator=(const JournalContent&) = delete;
+
     std::string bytes;
     bool valid = false;
     bool committed = false;
@@ -127,13 +131,13 @@ struct JournalContent {
     std::vector<Saved> saved;
 };
 
-JournalContent parse(std::string bytes) {
-    JournalContent c;
+// Fills `c`, whose records then point into its bytes.
+void parse(std::string bytes, JournalContent& c) {
     c.bytes = std::move(bytes);
     const std::string_view all(c.bytes);
-    if (all.size() < kHeaderSize || all.substr(0, 8) != std::string_view(kMagic, 8)) return c;
+    if (all.size() < kHeaderSize || all.substr(0, 8) != std::string_view(kMagic, 8)) return;
     const uint64_t nonce = get64(all, 8);
-    if (get64(all, 16) != checksum(nonce, all.substr(0, 16))) return c;
+    if (get64(all, 16) != checksum(nonce, all.substr(0, 16))) return;
     c.valid = true;
     for (size_t at = kHeaderSize; at + kRecordHead + 8 <= all.size();) {
         const char type = all[at];
@@ -146,33 +150,33 @@ JournalContent parse(std::string bytes) {
         at += kRecordHead + length + 8;
         switch (type) {
         case 'F':
-            if (payload.size() < 8 || file != c.tables.size()) return c;
+            if (payload.size() < 8 || file != c.tables.size()) return;
             c.tables.push_back({std::string(payload.substr(8)), get64(payload, 0), {}, {}});
             break;
         case 'P':
-            if (payload.size() < 8 || file >= c.tables.size()) return c;
+            if (payload.size() < 8 || file >= c.tables.size()) return;
             c.tables[file].pages.emplace_back(get64(payload, 0), payload.substr(8));
             break;
         case 'R':
-            if (file >= c.tables.size()) return c;
+            if (file >= c.tables.size()) return;
             if (c.tables[file].backup.empty()) c.tables[file].backup = std::string(payload);
             break;
         case 'N':
-            if (payload.size() < 16) return c;
+            if (payload.size() < 16) return;
             c.created.push_back({std::string(payload.substr(16)), get64(payload, 0), get64(payload, 8)});
             break;
         case 'S': {
-            if (payload.size() < 5) return c;
+            if (payload.size() < 5) return;
             const uint32_t pathLength = get32(payload, 1);
-            if (payload.size() - 5 < pathLength) return c;
+            if (payload.size() - 5 < pathLength) return;
             c.saved.push_back({std::string(payload.substr(5, pathLength)), payload[0] != 0, payload.substr(5 + pathLength)});
             break;
         }
         case 'C': c.committed = true; break;
-        default: return c;
+        default: return;
         }
     }
-    return c;
+    return;
 }
 
 std::string readWhole(int fd, const std::string& path) {
@@ -248,22 +252,39 @@ void restoreSaved(const JournalContent::Saved& s) {
     ::close(fd);
 }
 
+// A file the journal names, taken in the journal's own folder (where every
+// file of its unit lies): a damaged or planted journal cannot reach further.
+// Empty for a name that is no file's.
+std::string inFolder(const std::string& folder, const std::string& recorded) {
+    const std::string name = fileio::fileNameOf(recorded);
+    if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos) return {};
+    return folder + "/" + name;
+}
+
 // Puts back what a journal names, or finishes a committed unit's clean-up.
-void restore(const JournalContent& c, const std::string& folder) {
+void restore(JournalContent& c, const std::string& folder) {
+    for (auto& t : c.tables) {
+        t.path = inFolder(folder, t.path);
+        if (!t.backup.empty()) t.backup = inFolder(folder, t.backup);
+    }
+    for (auto& made : c.created) made.path = inFolder(folder, made.path);
+    for (auto& s : c.saved) s.path = inFolder(folder, s.path);
     if (c.committed) {
         for (const auto& t : c.tables)
             if (!t.backup.empty()) fileio::remove(t.backup, tableName(t.backup));
         return;
     }
     std::map<std::string, bool> savedDone;
-    for (const auto& t : c.tables) restoreTable(t);
+    for (const auto& t : c.tables)
+        if (!t.path.empty()) restoreTable(t);
     for (const auto& made : c.created) {
         struct stat st {};
-        if (::stat(made.path.c_str(), &st) == 0 && uint64_t(st.st_dev) == made.device && uint64_t(st.st_ino) == made.inode)
+        if (!made.path.empty() && ::stat(made.path.c_str(), &st) == 0 && uint64_t(st.st_dev) == made.device &&
+            uint64_t(st.st_ino) == made.inode)
             fileio::remove(made.path, tableName(made.path));
     }
     for (const auto& s : c.saved)
-        if (!savedDone[s.path]) {
+        if (!s.path.empty() && !savedDone[s.path]) {
             savedDone[s.path] = true;
             restoreSaved(s);
         }
@@ -298,17 +319,10 @@ bool isNewFileName(std::string_view name) {
     return endsWithNoCase(name.substr(0, name.size() - 7), ".dbf");
 }
 
-Journal::Journal(const std::string& firstFile) {
+Journal::Journal(const std::string& firstFile) : firstFile_(firstFile) {
     std::random_device random;
     nonce_ = uint64_t(random()) << 32 ^ random();
-    for (int n = 1;; ++n) {
-        path_ = n == 1 ? firstFile + std::string(kJournalSuffix)
-                       : firstFile + "-" + std::to_string(n) + std::string(kJournalSuffix);
-        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0) break;
-        if (errno != EEXIST || n == 100) fileio::fail("create", journalName(path_), errno);
-    }
-    ::flock(fd_, LOCK_EX);
+    path_ = firstFile + std::string(kJournalSuffix);
     std::string header(kMagic, 8);
     put64(header, nonce_);
     put64(header, checksum(nonce_, header));
@@ -329,8 +343,22 @@ void Journal::append(char type, uint32_t file, std::string_view payload) {
     if (buffer_.size() >= kJournalBuffer) writeBuffer();
 }
 
+// The file is made with the first records that must reach the disk: a unit
+// rolled back before makes none.
+void Journal::create() {
+    for (int n = 1;; ++n) {
+        path_ = n == 1 ? firstFile_ + std::string(kJournalSuffix)
+                       : firstFile_ + "-" + std::to_string(n) + std::string(kJournalSuffix);
+        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) break;
+        if (errno != EEXIST || n == 100) fileio::fail("create", journalName(path_), errno);
+    }
+    ::flock(fd_, LOCK_EX);
+}
+
 void Journal::writeBuffer() {
     if (buffer_.empty()) return;
+    if (fd_ < 0) create();
     fileio::writeAt(fd_, size_, buffer_, journalName(path_));
     size_ += buffer_.size();
     buffer_.clear();
@@ -389,12 +417,17 @@ void Journal::rollBack() {
     // Records not yet synced guard pages that were not written either; a
     // commit record among them did not commit.
     buffer_.clear();
+    if (fd_ < 0) return;
     std::string bytes = readWhole(fd_, path_);
     bytes.resize(std::min<size_t>(bytes.size(), size_t(syncedSize_)));
-    restore(parse(std::move(bytes)), fileio::folderOf(path_));
+    JournalContent content;
+    parse(std::move(bytes), content);
+    restore(content, fileio::folderOf(path_));
 }
 
 void Journal::remove() {
+    buffer_.clear();
+    if (fd_ < 0) return;
     fileio::remove(path_, journalName(path_));
     ::close(fd_);
     fd_ = -1;
@@ -422,7 +455,8 @@ void recoverFolder(const std::string& folder) {
         const int fd = openUnheld(path);
         if (fd < 0) continue;
         try {
-            const JournalContent content = parse(readWhole(fd, path));
+            JournalContent content;
+            parse(readWhole(fd, path), content);
             const std::string_view head = std::string_view(content.bytes).substr(0, 8);
             // Another program's file of that name is left alone; a journal
             // whose header never reached the disk guarded no write.

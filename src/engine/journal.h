@@ -11,8 +11,9 @@ namespace engine {
 // first file the unit touched. See journal.cpp for the protocol.
 class Journal {
 public:
-    // Creates the journal beside `firstFile` ("-journal", or "-<n>-journal"
-    // when that name is taken), held locked while this object lives.
+    // The journal beside `firstFile` ("-journal", or "-<n>-journal" when that
+    // name is taken), made on the first sync (or when its records outgrow
+    // memory) and held locked while this object lives.
     explicit Journal(const std::string& firstFile);
     ~Journal();  // closes the file, which stays unless remove() ran
     Journal(const Journal&) = delete;
@@ -47,8 +48,10 @@ public:
 
 private:
     void append(char type, uint32_t file, std::string_view payload);
+    void create();
     void writeBuffer();
 
+    std::string firstFile_;
     std::string path_;
     int fd_ = -1;
     uint64_t nonce_ = 0;
