@@ -125,6 +125,7 @@ struct Database::Impl {
         // costs here. A file to read again is read under a shared lock.
         Entry& e = entries[resolved];
         if (e.table && e.table->isWriting()) return e.table;
+        if (cleanupPending()) recoverFolder(fileio::folderOf(resolved));
         FileIdentity onDisk = FileIdentity::of(statTable(resolved));
         if (e.table && e.file && e.table->identity() == onDisk) return e.table;
         recoverFolder(fileio::folderOf(resolved));

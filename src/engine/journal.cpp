@@ -252,12 +252,18 @@ void restoreSaved(const JournalContent::Saved& s) {
     ::close(fd);
 }
 
-// A file the journal names, taken in the journal's own folder (where every
-// file of its unit lies): a damaged or planted journal cannot reach further.
-// Empty for a name that is no file's.
+bool sameFolder(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// A file the journal names, when it lies in the journal's own folder (as
+// every file of its unit does); empty otherwise, so a damaged or planted
+// journal reaches no other file.
 std::string inFolder(const std::string& folder, const std::string& recorded) {
     const std::string name = fileio::fileNameOf(recorded);
     if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos) return {};
+    if (!sameFolder(fileio::folderOf(recorded), folder)) return {};
     return folder + "/" + name;
 }
 
@@ -308,6 +314,13 @@ int openUnheld(const std::string& path) {
 }
 
 }  // namespace
+
+namespace {
+bool pendingCleanup = false;
+}  // namespace
+
+void noteCleanupPending() { pendingCleanup = true; }
+bool cleanupPending() { return pendingCleanup; }
 
 bool isJournalName(std::string_view name) {
     return name.size() > kJournalSuffix.size() && name.substr(name.size() - kJournalSuffix.size()) == kJournalSuffix;
@@ -440,6 +453,7 @@ void Journal::remove() {
 }
 
 void recoverFolder(const std::string& folder) {
+    pendingCleanup = false;
     std::vector<std::string> journals, newFiles;
     if (DIR* dir = ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(dir)) {

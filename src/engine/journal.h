@@ -69,6 +69,12 @@ private:
 // back is in use by another program or cannot be written.
 void recoverFolder(const std::string& folder);
 
+// A unit of this process committed but could not remove its journal or the
+// old files it kept (a failing disk): the next reading of a table finishes
+// that clean-up, as it would after a crash.
+void noteCleanupPending();
+bool cleanupPending();
+
 // Whether a file name is that of a journal or a new file being written.
 bool isJournalName(std::string_view name);
 bool isNewFileName(std::string_view name);

@@ -248,6 +248,7 @@ void WriteUnit::commit() {
                     for (const std::string& backup : backups_) fileio::remove(backup, tableName(backup));
                     journal_->remove();
                 } catch (const Error&) {
+                    noteCleanupPending();
                 }
                 end(true);
                 return;
