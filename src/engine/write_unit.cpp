@@ -19,7 +19,7 @@ constexpr uint64_t kPage = 4096;
 // Pages held in memory beyond this are written out (their originals synced
 // into the journal first), so a statement over a whole large table does not
 // hold two copies of it.
-constexpr size_t kSpillBytes = size_t(64) << 20;
+size_t spillBytes = size_t(64) << 20;
 constexpr size_t kWriteRun = size_t(1) << 20;
 
 std::string tableName(const std::string& path) { return "the table file " + path; }
@@ -32,6 +32,8 @@ std::string backupNameFor(const std::string& path) {
 }
 
 }  // namespace
+
+void WriteUnit::setMemoryLimit(size_t bytes) { spillBytes = bytes; }
 
 WriteUnit::~WriteUnit() {
     if (state_ != State::Open) return;
@@ -129,7 +131,7 @@ void WriteUnit::write(TableFile& file, uint64_t offset, std::string_view bytes) 
         bytes.remove_prefix(n);
         offset += n;
     }
-    if (dirtyBytes_ > kSpillBytes) spill();
+    if (dirtyBytes_ > spillBytes) spill();
 }
 
 // The member's pages held here, in runs of neighbouring pages.

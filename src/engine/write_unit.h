@@ -61,6 +61,10 @@ public:
     void abandon();
     bool isOpen() const { return state_ == State::Open; }
 
+    // The bytes of changed pages a unit holds before it writes them out
+    // (64 MB); the crash test lowers it to stop units between such writes.
+    static void setMemoryLimit(size_t bytes);
+
 private:
     struct Member {
         std::shared_ptr<TableFile> file;

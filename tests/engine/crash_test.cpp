@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "engine/fault_injection.h"
+#include "engine/write_unit.h"
 #include "write_workload.h"
 
 namespace {
@@ -134,6 +135,26 @@ TEST(Crash, StopAtEveryWriteAndSyncThenAgainWhileRollingBack) {
         expectWhole(w, out, "stopped at operation " + std::to_string(k));
         if (HasFailure()) return;
     }
+}
+
+TEST(Crash, StopAtEveryOperationOfUnitsThatWritePagesEarly) {
+    // Units that outgrow their memory write pages before the commit.
+    engine::WriteUnit::setMemoryLimit(4096);
+    constexpr int kRows = 140;
+    const long total = operationsOf(kRows);
+    std::printf("%ld operations\n", total);
+    for (long k = 1; k <= total + 1; ++k) {
+        TempDir dir(scratchBase());
+        workload::Workload w(dir.path(), kRows);
+        w.setUp();
+        engine::faults::Plan plan;
+        plan.killAt = k;
+        const Outcome out = inChild(plan, [&](auto stepDone) { runAll(w, stepDone); });
+        ASSERT_EQ(out.killed, k <= total) << "operation " << k;
+        expectWhole(w, out, "stopped at operation " + std::to_string(k));
+        if (HasFailure()) break;
+    }
+    engine::WriteUnit::setMemoryLimit(size_t(64) << 20);
 }
 
 TEST(Crash, KilledAtRandomMoments) {
