@@ -41,6 +41,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/bit_mix.h"
 #include "engine/errors.h"
 #include "engine/file_io.h"
 #include "engine/table_file.h"
@@ -55,26 +56,18 @@ constexpr size_t kRecordHead = 9;  // type, file, length
 constexpr size_t kJournalBuffer = 1 << 20;
 constexpr std::string_view kJournalSuffix = "-journal";
 
-uint64_t mix(uint64_t h) {
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdull;
-    h ^= h >> 33;
-    h *= 0xc4ceb9fe1a85ec53ull;
-    return h ^ (h >> 33);
-}
-
 // A 64-bit checksum of the bytes, salted.
 uint64_t checksum(uint64_t salt, std::string_view bytes) {
-    uint64_t h = mix(salt ^ bytes.size());
+    uint64_t h = mixBits(salt ^ bytes.size());
     size_t i = 0;
     for (; i + 8 <= bytes.size(); i += 8) {
         uint64_t w;
         std::memcpy(&w, bytes.data() + i, 8);
-        h = (h ^ mix(w)) * 0x9e3779b97f4a7c15ull;
+        h = (h ^ mixBits(w)) * 0x9e3779b97f4a7c15ull;
     }
     uint64_t tail = 0;
     std::memcpy(&tail, bytes.data() + i, bytes.size() - i);
-    return mix(h ^ mix(tail ^ (uint64_t(bytes.size() - i) << 56)));
+    return mixBits(h ^ mixBits(tail ^ (uint64_t(bytes.size() - i) << 56)));
 }
 
 void put32(std::string& out, uint32_t v) {

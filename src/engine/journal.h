@@ -39,7 +39,6 @@ public:
 
     // Everything added is on disk and synced when it returns.
     void sync();
-    bool isSynced() const { return buffer_.empty() && !unsynced_; }
     // Puts every file back as the records on disk say. The caller holds the
     // tables exclusively.
     void rollBack();

@@ -68,7 +68,6 @@ public:
     // One unit of writes (a statement or a transaction) holds a file at a
     // time, whichever catalog it came from; within it, one statement at a time.
     bool isBeingWritten() const { return unit_ != nullptr; }
-    WriteUnit* unit() const { return unit_; }
     void joinUnit(WriteUnit* unit) { unit_ = unit; }
     void leaveUnit() { unit_ = nullptr; }
     bool hasOpenStatement() const { return statementOpen_; }

@@ -111,49 +111,39 @@ long operationsOf(int rows) {
     return counted;
 }
 
-}  // namespace
 
-TEST(Crash, StopAtEveryWriteAndSyncThenAgainWhileRollingBack) {
-    constexpr int kRows = 6;
-    const long total = operationsOf(kRows);
+// Stops the workload at each of its operations in turn; with
+// `thenWhileRollingBack`, the opening that rolls back is itself stopped at
+// each of its operations, until one gets through.
+void stopAtEveryOperation(int rows, bool thenWhileRollingBack) {
+    const long total = operationsOf(rows);
     ASSERT_GT(total, 40);
     for (long k = 1; k <= total + 1; ++k) {
         TempDir dir(scratchBase());
-        workload::Workload w(dir.path(), kRows);
+        workload::Workload w(dir.path(), rows);
         w.setUp();
         engine::faults::Plan plan;
         plan.killAt = k;
         const Outcome out = inChild(plan, [&](auto stepDone) { runAll(w, stepDone); });
         ASSERT_EQ(out.killed, k <= total) << "operation " << k;
-        // The opening that rolls back is itself stopped at each of its
-        // operations, until one gets through.
-        for (long j = 1; j < 50; ++j) {
+        for (long j = 1; thenWhileRollingBack && j < 50; ++j) {
             engine::faults::Plan again;
             again.killAt = j;
             if (!inChild(again, [&](auto) { w.found(); }).killed) break;
         }
         expectWhole(w, out, "stopped at operation " + std::to_string(k));
-        if (HasFailure()) return;
+        if (::testing::Test::HasFailure()) return;
     }
 }
+
+}  // namespace
+
+TEST(Crash, StopAtEveryWriteAndSyncThenAgainWhileRollingBack) { stopAtEveryOperation(6, true); }
 
 TEST(Crash, StopAtEveryOperationOfUnitsThatWritePagesEarly) {
     // Units that outgrow their memory write pages before the commit.
     engine::WriteUnit::setMemoryLimit(4096);
-    constexpr int kRows = 140;
-    const long total = operationsOf(kRows);
-    std::printf("%ld operations\n", total);
-    for (long k = 1; k <= total + 1; ++k) {
-        TempDir dir(scratchBase());
-        workload::Workload w(dir.path(), kRows);
-        w.setUp();
-        engine::faults::Plan plan;
-        plan.killAt = k;
-        const Outcome out = inChild(plan, [&](auto stepDone) { runAll(w, stepDone); });
-        ASSERT_EQ(out.killed, k <= total) << "operation " << k;
-        expectWhole(w, out, "stopped at operation " + std::to_string(k));
-        if (HasFailure()) break;
-    }
+    stopAtEveryOperation(140, false);
     engine::WriteUnit::setMemoryLimit(size_t(64) << 20);
 }
 
