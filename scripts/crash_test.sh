@@ -18,7 +18,7 @@ cmake --build "$build" --target test_engine terralog-sql > /dev/null
 TERRALOG_CRASH_TRIALS=$trials TERRALOG_CRASH_ROWS=$rows "$build/tests/test_engine" \
   --gtest_filter='Crash.KilledAtRandomMoments' --gtest_brief=1
 
-sql="$build/tools/terralog-sql"
+sql="$build/terralog-sql"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 master="$work/master"
