@@ -473,7 +473,7 @@ private:
                     heads[b] = g;
                     states.resize(states.size() + nAggs);
                 }
-                accumulate(&states[size_t(g) * nAggs], tuple);
+                accumulate(states.data() + size_t(g) * nAggs, tuple);
             }
         }
         aggValues_.resize(groupRep_.size() * nAggs);
