@@ -13,6 +13,14 @@ struct Plan {
     int writeError = ENOSPC;
     long failSyncAt = 0;   // operation k, when a sync, fails with EIO
     bool keepFailing = false;  // then every write (sync) from operation k on fails
+
+    // Every write from operation k on fails for want of space.
+    static Plan diskFullFrom(long k) {
+        Plan p;
+        p.failWriteAt = k;
+        p.keepFailing = true;
+        return p;
+    }
 };
 
 void arm(const Plan& plan);

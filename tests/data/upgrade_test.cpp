@@ -262,10 +262,7 @@ TEST_F(Upgrade, AStepStoppedMidwayIsUndoneAndRunsWholeNextTime) {
     ASSERT_EQ(lines(), numberedLines);
     for (long k = 1; k <= operations; ++k) {
         oldTables();
-        engine::faults::Plan full;
-        full.failWriteAt = k;
-        full.keepFailing = true;
-        engine::faults::arm(full);
+        engine::faults::arm(engine::faults::Plan::diskFullFrom(k));
         bool failed = false;
         try {
             store.UpgradeTables();

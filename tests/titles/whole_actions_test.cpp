@@ -11,6 +11,7 @@
 #include "engine/errors.h"
 #include "engine/fault_injection.h"
 
+#include "dialog_fixture.h"
 #include "form_fixture.h"
 
 namespace titlestest {
@@ -21,6 +22,11 @@ using Snapshot = std::vector<Rows>;
 
 class WholeActions : public FormFixture {
 protected:
+    void SetUp() override {
+        FormFixture::SetUp();
+        dialogtest::ProgramWindows::ensure();  // the progress window the move shows
+    }
+
     static engine::Value number(int id) { return engine::Value::number(engine::Decimal::fromInt(id)); }
 
     Snapshot snapshot() {
@@ -57,10 +63,7 @@ protected:
         ASSERT_NE(before, after);
         for (long k = 1; k <= operations; ++k) {
             putBack(files);
-            engine::faults::Plan full;
-            full.failWriteAt = k;
-            full.keepFailing = true;
-            engine::faults::arm(full);
+            engine::faults::arm(engine::faults::Plan::diskFullFrom(k));
             bool failed = false;
             try {
                 action();
