@@ -545,7 +545,7 @@ private:
                 groupOf = numberGroups(all);
             }
             states.resize(groupRep_.size() * nAggs);
-            for (size_t t = 0; t < count; ++t) accumulate(&states[size_t(groupOf[t]) * nAggs], &tuples_[t * width_]);
+            for (size_t t = 0; t < count; ++t) accumulate(states.data() + size_t(groupOf[t]) * nAggs, &tuples_[t * width_]);
         }
         aggValues_.resize(groupRep_.size() * nAggs);
         for (size_t g = 0; g < groupRep_.size(); ++g)
