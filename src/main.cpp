@@ -16,6 +16,8 @@
 #include "app/startup_window.h"
 #include "backup/backup_window.h"
 #include "platform/single_instance.h"
+#include "reports/rap_parc_form.h"
+#include "reports/raport_form.h"
 #include "titles/alege_titlu_dialog.h"
 #include "titles/anexa_add_dialog.h"
 #include "titles/titdet_add_dialog.h"
@@ -55,7 +57,11 @@ int main(int argc, char** argv) {
     TTitDetAddF titDetAddF;
     TAnexaAdd1F anexaAdd1F;
     TAlegeTitluF alegeTitluF;
+    TRaportF raportF;
+    TRapParcF rapParcF;
     form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
+    form3.OpenGeneralReport = [&raportF] { raportF.OpenReport(); };
+    form3.OpenParcelReport = [&rapParcF] { rapParcF.OpenReport(); };
     form3.OpenBackup = [&form21] { form21.OpenBackup(); };
 
     QObject::connect(&single, &platform::SingleInstance::activationRequested, &app, &bringRunningInstanceForward);

@@ -10,6 +10,7 @@
 #include "engine/field_index.h"
 #include "engine/table.h"
 #include "engine/table_file.h"
+#include "engine/write_unit.h"
 
 namespace engine {
 
@@ -17,13 +18,14 @@ namespace engine {
 // object is one reading of the file: when the file changes under it, the
 // catalog reads a new one, and this one refuses to write (and to decode what
 // it has not decoded yet).
-class DbfTable final : public Table, public std::enable_shared_from_this<DbfTable> {
+class DbfTable final : public Table, public UnitReading, public std::enable_shared_from_this<DbfTable> {
 public:
     // Reads the header; the caller holds the file for reading. `path` is the
     // name the table is known by; `cpgPage` the code page a .cpg file beside
-    // it names, which wins over the header's language driver byte.
+    // it names, which wins over the header's language driver byte. Statements
+    // join the unit `units` holds open, or make a unit of their own.
     static std::shared_ptr<DbfTable> open(std::shared_ptr<TableFile> file, const std::string& path,
-                                          std::optional<CodePage> cpgPage);
+                                          std::optional<CodePage> cpgPage, std::shared_ptr<UnitHost> units);
 
     const std::string& path() const override { return path_; }
     const std::vector<FieldDef>& fields() const override { return fields_; }
@@ -38,17 +40,18 @@ public:
 
     // The file as it was when read or last written by this object.
     const FileIdentity& identity() const { return identity_; }
-    // A statement is writing through this reading: it equals the file, whose
-    // identity it takes when the writes end.
+    // A unit is writing through this reading: it equals the file as the unit
+    // has it, and takes the file's identity when the unit commits.
     bool isWriting() const { return writing_; }
+    void unitEnded(bool committed) override;
     CodePage codePage() const { return codePage_; }
     bool hasDeletedRecords() const;
 
 private:
     class TableWriter;
     class Decoder;
-    explicit DbfTable(std::string path);
-    void read(std::shared_ptr<TableFile> file, std::optional<CodePage> cpgPage);
+    DbfTable(std::shared_ptr<TableFile> file, std::string path, std::shared_ptr<UnitHost> units);
+    void read(std::optional<CodePage> cpgPage);
     const std::vector<uint8_t>& flags() const;
     const DbfField& physical(int field) const;
     // Before the first write of a statement: the flags, and every column that
@@ -62,6 +65,7 @@ private:
     FieldIndex& indexOf(int field);
 
     std::shared_ptr<TableFile> file_;
+    std::shared_ptr<UnitHost> units_;
     std::string path_;
     CodePage codePage_ = CodePage::Cp1250;
     DbfLayout layout_;
