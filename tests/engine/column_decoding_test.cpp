@@ -12,6 +12,7 @@
 #include "engine/database.h"
 #include "engine/errors.h"
 #include "engine/statement.h"
+#include "engine/transaction.h"
 #include "table_values.h"
 #include "temp_dir.h"
 
@@ -223,4 +224,33 @@ TEST(Pack, LeavesAPackedTableAsItIsAndPacksTheOthers) {
         EXPECT_EQ(after, dbfBytes(kSurfaceFields, live).replace(1, 3, after.substr(1, 3)));
         EXPECT_EQ(valuesOf(*engine::executeStatement(db, statementOn(path, "*")).rows), decodedAtOnce(path));
     }
+}
+
+TEST(LateColumns, AUnitSeesItsOwnWritesAndARollbackTheOldCells) {
+    TempDir dir;
+    const std::string path = dir.file("TPDET.DBF");
+    writeBytes(path, dbfBytes(kSurfaceFields, surfaceRecords()));
+    const auto expected = decodedAtOnce(path);
+    Database db;
+    engine::executeStatement(db, statementOn(path, "IDDET") + " WHERE IDDET=2");  // OBS not decoded yet
+    {
+        engine::Transaction unit(db);
+        engine::executeStatement(db, "UPDATE \"" + path + "\" SET OBS=\"in unitate\" WHERE IDDET=2");
+        engine::executeStatement(db, "INSERT INTO \"" + path + "\" (IDDET, OBS) VALUES (8, \"nou\")");
+        const auto inside = engine::executeStatement(db, statementOn(path, "OBS")).rows;
+        ASSERT_EQ(inside->rowCount(), 5u);
+        EXPECT_EQ(inside->value(0, 0), txt("in unitate"));
+        EXPECT_EQ(inside->value(4, 0), txt("nou"));
+        unit.rollback();
+    }
+    EXPECT_EQ(decodedAtOnce(path), expected);
+    EXPECT_EQ(decodedOneByOne(db, path), expected);
+    {
+        engine::Transaction unit(db);
+        engine::executeStatement(db, "UPDATE \"" + path + "\" SET OBS=\"pastrat\" WHERE IDDET=3");
+        unit.commit();
+    }
+    const auto after = decodedAtOnce(path);
+    EXPECT_EQ(after[1][4], txt("pastrat"));
+    EXPECT_EQ(decodedOneByOne(db, path), after);
 }
