@@ -108,6 +108,21 @@ void ColumnStore::load(const std::vector<size_t>& columns) const {
     }
 }
 
+void ColumnStore::loadColumn(size_t col) const { load({col}); }
+
+ColumnStore::ColumnReader ColumnStore::reader(size_t col) const {
+    ColumnReader r;
+    r.type_ = fields_[col].type;
+    const Slot& s = columns_[col];
+    const Column* c = s.cells.get();
+    if (!c) return r;
+    if (c->decoder_) loadColumn(col);
+    r.cells_ = c->cells_.data();
+    r.rows_ = s.rows ? s.rows->data() : nullptr;
+    r.arena_ = c->arena_.data();
+    return r;
+}
+
 void ColumnStore::loadAll() const {
     std::vector<size_t> all(columns_.size());
     for (size_t i = 0; i < all.size(); ++i) all[i] = i;

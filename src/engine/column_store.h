@@ -133,6 +133,12 @@ public:
     // Whether another store holds the cells of the column too.
     bool isShared(size_t col) const;
 
+    // The cells of one column for a loop over many rows: the column is found
+    // (and decoded) once, each cell then costs a load or two. Valid while the
+    // store is not written.
+    class ColumnReader;
+    ColumnReader reader(size_t col) const;
+
 private:
     // A column as this store shows it: shared cells (none while every cell
     // is NULL), and the rows of them that make this store's rows when they
@@ -157,7 +163,7 @@ private:
         const Slot& s = columns_[col];
         const Column* c = s.cells.get();
         if (!c) return {nullptr, nullCell(fields_[col].type)};
-        if (c->decoder_) load({col});
+        if (c->decoder_) [[unlikely]] loadColumn(col);
         size_t r = row;
         if (s.rows) {
             r = (*s.rows)[row];
@@ -165,6 +171,8 @@ private:
         }
         return {c, c->cells_[r]};
     }
+    // Kept out of line, so that the cell reads stay small enough to inline.
+    [[gnu::noinline]] void loadColumn(size_t col) const;
     // The column for writing: cells of its own, decoded, in row order.
     Column& own(size_t col);
     // Grows a column by `count` NULL rows.
@@ -173,6 +181,41 @@ private:
     std::vector<FieldDef> fields_;
     std::vector<Slot> columns_;
     size_t rows_ = 0;
+};
+
+class ColumnStore::ColumnReader {
+public:
+    FieldType type() const { return type_; }
+    bool isNull(size_t row) const {
+        const int64_t c = cell(row);
+        return type_ == FieldType::Text ? (uint64_t(c) & kMaxTextLength) == 0 : c == kNullCell;
+    }
+    std::string_view text(size_t row) const {
+        const uint64_t c = uint64_t(cell(row));
+        const uint64_t length = c & kMaxTextLength;
+        if (length == 0) return {};
+        return std::string_view(arena_ + (c >> 24), length);
+    }
+    // Number units, day number, or 0/1; 0 when NULL.
+    int64_t whole(size_t row) const {
+        const int64_t c = cell(row);
+        return c == kNullCell ? 0 : c;
+    }
+
+private:
+    friend class ColumnStore;
+    int64_t cell(size_t row) const {
+        if (!cells_) return nullCell(type_);
+        if (rows_) {
+            row = rows_[row];
+            if (row == kNoCell) return nullCell(type_);
+        }
+        return cells_[row];
+    }
+    const int64_t* cells_ = nullptr;  // null while every cell is NULL
+    const uint32_t* rows_ = nullptr;
+    const char* arena_ = nullptr;
+    FieldType type_ = FieldType::Text;
 };
 
 // Reads the cells of columns that a store decodes on first use.

@@ -13,6 +13,7 @@
 #include "engine/errors.h"
 #include "engine/file_io.h"
 #include "engine/file_names.h"
+#include "engine/heap_policy.h"
 #include "engine/journal.h"
 #include "engine/table_file.h"
 #include "engine/text.h"
@@ -208,7 +209,7 @@ struct Database::Impl {
     }
 };
 
-Database::Database() : impl_(std::make_unique<Impl>()) {}
+Database::Database() : impl_(std::make_unique<Impl>()) { keepFreedBlocksForReuse(); }
 Database::~Database() = default;
 
 Database& Database::global() {

@@ -72,6 +72,44 @@ inline bool holds(const std::vector<BoundExpr>& exprs, int32_t index, const Eval
 // text is always a text, blank or not).
 Datum cellDatum(const ColumnStore& store, size_t row, size_t col);
 
+// The same for a column read in a loop.
+[[gnu::always_inline]] inline Datum cellDatum(const ColumnStore::ColumnReader& column, size_t row) {
+    switch (column.type()) {
+    case FieldType::Text: return Datum::text(column.text(row));
+    case FieldType::Number: return column.isNull(row) ? Datum() : Datum::number(column.whole(row));
+    case FieldType::Date: return column.isNull(row) ? Datum() : Datum{DatumType::Date, column.whole(row), {}};
+    case FieldType::Logical: return column.isNull(row) ? Datum() : Datum::logical(column.whole(row) != 0);
+    }
+    return Datum();
+}
+
+// An expression read at many rows: a plain column through a reader of its
+// column, found once; anything else evaluated. Made for no expression (-1,
+// the argument of COUNT(*)) it is never read.
+class RowReader {
+public:
+    RowReader(const std::vector<BoundExpr>& exprs, int32_t index, const ColumnStore* const* stores)
+        : exprs_(&exprs), index_(index) {
+        if (index < 0 || exprs[size_t(index)].op != ExprOp::Column) return;
+        const BoundExpr& e = exprs[size_t(index)];
+        column_ = true;
+        source_ = e.source;
+        cells_ = stores[e.source]->reader(e.field);
+    }
+    Datum operator()(const EvalRow& row) const {
+        if (!column_) return evaluate(*exprs_, index_, row);
+        const uint32_t r = row.rows[source_];
+        return r == kNoRow ? Datum() : cellDatum(cells_, r);
+    }
+
+private:
+    const std::vector<BoundExpr>* exprs_;
+    int32_t index_;
+    bool column_ = false;
+    uint32_t source_ = 0;
+    ColumnStore::ColumnReader cells_;
+};
+
 // Equality under the rules of `=`: NULL equals nothing; texts exactly,
 // ignoring trailing blanks.
 bool datumEquals(const Datum& a, const Datum& b);

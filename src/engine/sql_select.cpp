@@ -20,6 +20,7 @@
 #include <numeric>
 #include <unordered_map>
 
+#include "engine/bulk_allocator.h"
 #include "engine/errors.h"
 #include "engine/text.h"
 
@@ -91,12 +92,6 @@ struct JoinPlan {
     std::vector<std::pair<int32_t, int32_t>> keys;  // (expression over earlier sources, expression over this one)
     std::vector<int32_t> residualTerms;             // the rest of ON
     std::vector<int32_t> buildTerms;                // WHERE terms on this table alone
-};
-
-struct AggregateState {
-    Datum value;
-    int64_t count = 0;
-    bool has = false;
 };
 
 class SelectRunner {
@@ -368,6 +363,11 @@ private:
         std::vector<uint32_t> scratch(width_, kNoRow);
         std::vector<uint32_t> buildRows;
         std::vector<uint64_t> buildHashes;
+        std::vector<RowReader> buildKeys, probeKeys;
+        for (const auto& key : plan.keys) {
+            probeKeys.emplace_back(exprs_, key.first, stores_.data());
+            buildKeys.emplace_back(exprs_, key.second, stores_.data());
+        }
         buildRows.reserve(n);
         buildHashes.reserve(n);
         for (uint32_t r = 0; r < n; ++r) {
@@ -382,8 +382,8 @@ private:
             if (!passes) continue;
             uint64_t h = 0;
             bool null = false;
-            for (const auto& key : plan.keys) {
-                const Datum d = evaluate(exprs_, key.second, rowOf(scratch.data()));
+            for (const RowReader& key : buildKeys) {
+                const Datum d = key(rowOf(scratch.data()));
                 if (d.isNull()) {
                     null = true;
                     break;
@@ -423,7 +423,7 @@ private:
                 uint64_t h = 0;
                 bool null = false;
                 for (size_t k = 0; k < plan.keys.size(); ++k) {
-                    probe[k] = evaluate(exprs_, plan.keys[k].first, rowOf(tuple.data()));
+                    probe[k] = probeKeys[k](rowOf(tuple.data()));
                     if (probe[k].isNull()) {
                         null = true;
                         break;
@@ -436,7 +436,7 @@ private:
                         scratch[self] = buildRows[i];
                         bool equal = true;
                         for (size_t k = 0; k < plan.keys.size() && equal; ++k)
-                            equal = datumEquals(probe[k], evaluate(exprs_, plan.keys[k].second, rowOf(scratch.data())));
+                            equal = datumEquals(probe[k], buildKeys[k](rowOf(scratch.data())));
                         if (equal) emitIfMatch(buildRows[i]);
                     }
             } else {
@@ -452,30 +452,33 @@ private:
 
     // ---- grouping ------------------------------------------------------------
 
-    void accumulate(AggregateState* states, const uint32_t* tuple) const {
+    static bool isCount(AggregateFunc f) { return f == AggregateFunc::Count || f == AggregateFunc::CountAll; }
+
+    // Adds a tuple to its group's aggregates, which are NULL until a value is
+    // met; a count counts in `i` until aggregate() makes it a number.
+    void accumulate(Datum* values, const std::vector<RowReader>& args, const uint32_t* tuple) const {
         for (size_t a = 0; a < aggregates_.size(); ++a) {
-            const AggregateCall& call = aggregates_[a];
-            AggregateState& st = states[a];
-            if (call.func == AggregateFunc::CountAll) {
-                ++st.count;
+            const AggregateFunc func = aggregates_[a].func;
+            Datum& st = values[a];
+            if (func == AggregateFunc::CountAll) {
+                ++st.i;
                 continue;
             }
-            const Datum v = evaluate(exprs_, call.arg, rowOf(tuple));
+            const Datum v = args[a](rowOf(tuple));
             if (v.isNull() || (v.type == DatumType::Text && trimRight(v.s).empty())) continue;
-            switch (call.func) {
-            case AggregateFunc::Count: ++st.count; break;
+            switch (func) {
+            case AggregateFunc::Count: ++st.i; break;
             case AggregateFunc::Sum:
-                st.value = Datum::number(st.has ? (Decimal::fromUnits(st.value.i) + Decimal::fromUnits(v.i)).units() : v.i);
+                st = Datum::number(st.isNull() ? v.i : (Decimal::fromUnits(st.i) + Decimal::fromUnits(v.i)).units());
                 break;
             case AggregateFunc::Max:
-                if (!st.has || datumCompare(v, st.value) > 0) st.value = v;
+                if (st.isNull() || datumCompare(v, st) > 0) st = v;
                 break;
             case AggregateFunc::Min:
-                if (!st.has || datumCompare(v, st.value) < 0) st.value = v;
+                if (st.isNull() || datumCompare(v, st) < 0) st = v;
                 break;
             case AggregateFunc::CountAll: break;
             }
-            st.has = true;
         }
     }
 
@@ -492,93 +495,110 @@ private:
 
     // Numbers the groups of the given tuples (indexes, in order) by first
     // appearance, appending each group's first tuple to groupRep_; returns
-    // the group of each given tuple.
+    // the group of each given tuple. The hash table grows with the groups,
+    // not with the tuples, so that a few groups of many tuples stay in cache.
     std::vector<uint32_t> numberGroups(const std::vector<uint32_t>& given) {
-        const size_t nKeys = groupKeys_.size();
-        const size_t buckets = bucketCountFor(given.size());
+        std::vector<RowReader> keys;
+        for (int32_t k : groupKeys_) keys.emplace_back(exprs_, k, stores_.data());
+        size_t buckets = 64;
         std::vector<uint32_t> heads(buckets, kNoRow), next, groupOf(given.size());
         std::vector<uint64_t> hashes;
-        std::vector<Datum> keys(nKeys);
         for (size_t i = 0; i < given.size(); ++i) {
-            const uint32_t* tuple = &tuples_[size_t(given[i]) * width_];
+            const EvalRow row = rowOf(&tuples_[size_t(given[i]) * width_]);
             uint64_t h = 0;
-            for (size_t k = 0; k < nKeys; ++k) {
-                keys[k] = evaluate(exprs_, groupKeys_[k], rowOf(tuple));
-                h = combineHash(h, datumHash(keys[k]));
-            }
-            const size_t b = h & (buckets - 1);
-            uint32_t g = heads[b];
+            for (const RowReader& key : keys) h = combineHash(h, datumHash(key(row)));
+            uint32_t g = heads[h & (buckets - 1)];
             for (; g != kNoRow; g = next[g]) {
                 if (hashes[g] != h) continue;
-                const uint32_t* rep = &tuples_[size_t(groupRep_[g]) * width_];
+                const EvalRow rep = rowOf(&tuples_[size_t(groupRep_[g]) * width_]);
                 bool equal = true;
-                for (size_t k = 0; k < nKeys && equal; ++k)
-                    equal = sameKey(keys[k], evaluate(exprs_, groupKeys_[k], rowOf(rep)));
+                for (size_t k = 0; k < keys.size() && equal; ++k) equal = sameKey(keys[k](row), keys[k](rep));
                 if (equal) break;
             }
             if (g == kNoRow) {
                 g = uint32_t(groupRep_.size());
                 groupRep_.push_back(given[i]);
                 hashes.push_back(h);
-                next.push_back(heads[b]);
-                heads[b] = g;
+                next.push_back(kNoRow);
+                if (groupRep_.size() * 2 > buckets) {
+                    buckets *= 4;
+                    heads.assign(buckets, kNoRow);
+                    for (uint32_t other = 0; other < g; ++other) {
+                        next[other] = heads[hashes[other] & (buckets - 1)];
+                        heads[hashes[other] & (buckets - 1)] = other;
+                    }
+                }
+                next[g] = heads[h & (buckets - 1)];
+                heads[h & (buckets - 1)] = g;
             }
             groupOf[i] = g;
         }
         return groupOf;
     }
 
+    // The group of each tuple, when every GROUP BY key is a column of one
+    // source: the same row of it has the same keys, so only the first tuple
+    // of each row has its keys read. The first table's rows come in order,
+    // repeated for the rows joined to them; a joined table's in any order.
+    std::vector<uint32_t> groupsByRow(size_t source) {
+        const size_t count = tuples_.size() / width_;
+        const auto rowOfTuple = [&](size_t t) { return tuples_[t * width_ + source]; };
+        std::vector<uint32_t> firsts, slotOf;
+        if (source == 0) {
+            for (size_t t = 0; t < count; ++t)
+                if (t == 0 || rowOfTuple(t) != rowOfTuple(t - 1)) firsts.push_back(uint32_t(t));
+            if (firsts.size() == count) return numberGroups(firsts);
+            slotOf.resize(count);
+            for (size_t t = 0, slot = 0; t < count; ++t) {
+                if (slot + 1 < firsts.size() && firsts[slot + 1] == t) ++slot;
+                slotOf[t] = uint32_t(slot);
+            }
+        } else {
+            const size_t rows = stores_[source]->rowCount();
+            std::vector<uint32_t> slotOfRow(rows + 1, kNoRow);  // the last slot: no row (NULL)
+            slotOf.resize(count);
+            for (size_t t = 0; t < count; ++t) {
+                const uint32_t r = rowOfTuple(t);
+                uint32_t& slot = slotOfRow[r == kNoRow ? rows : r];
+                if (slot == kNoRow) {
+                    slot = uint32_t(firsts.size());
+                    firsts.push_back(uint32_t(t));
+                }
+                slotOf[t] = slot;
+            }
+        }
+        const std::vector<uint32_t> groupOfFirst = numberGroups(firsts);
+        for (uint32_t& slot : slotOf) slot = groupOfFirst[slot];
+        return slotOf;
+    }
+
     void aggregate() {
         const size_t count = tuples_.size() / width_;
         const size_t nAggs = aggregates_.size();
-        std::vector<AggregateState> states;
-        const size_t nKeys = groupKeys_.size();
-        if (nKeys == 0) {
+        std::vector<uint32_t> groupOf;
+        if (groupKeys_.empty()) {
             // One group, even over no rows: Count(*) is then 0 and MAX is NULL.
             groupRep_.push_back(kNoRow);
-            states.resize(nAggs);
-            for (size_t t = 0; t < count; ++t) accumulate(states.data(), &tuples_[t * width_]);
+            groupOf.assign(count, 0);
+        } else if (const int source = rowKeyedSource(); source >= 0) {
+            groupOf = groupsByRow(size_t(source));
         } else {
-            std::vector<uint32_t> groupOf(count);
-            const int source = rowKeyedSource();
-            if (source > 0) {
-                // The keys are columns of one joined table, read at its rows in
-                // random order: the tuples are first numbered by that row (the
-                // same row has the same keys) and only the first tuple of each
-                // row has its keys read.
-                const size_t rows = stores_[size_t(source)]->rowCount();
-                std::vector<uint32_t> slotOfRow(rows + 1, kNoRow);  // the last slot: no row (NULL)
-                std::vector<uint32_t> firsts, slotOf(count);
-                for (size_t t = 0; t < count; ++t) {
-                    const uint32_t r = tuples_[t * width_ + size_t(source)];
-                    uint32_t& slot = slotOfRow[r == kNoRow ? rows : r];
-                    if (slot == kNoRow) {
-                        slot = uint32_t(firsts.size());
-                        firsts.push_back(uint32_t(t));
-                    }
-                    slotOf[t] = slot;
-                }
-                const std::vector<uint32_t> groupOfFirst = numberGroups(firsts);
-                for (size_t t = 0; t < count; ++t) groupOf[t] = groupOfFirst[slotOf[t]];
-            } else {
-                std::vector<uint32_t> all(count);
-                std::iota(all.begin(), all.end(), 0u);
-                groupOf = numberGroups(all);
-            }
-            states.resize(groupRep_.size() * nAggs);
-            for (size_t t = 0; t < count; ++t) accumulate(states.data() + size_t(groupOf[t]) * nAggs, &tuples_[t * width_]);
+            std::vector<uint32_t> all(count);
+            std::iota(all.begin(), all.end(), 0u);
+            groupOf = numberGroups(all);
         }
-        aggValues_.resize(groupRep_.size() * nAggs);
-        for (size_t g = 0; g < groupRep_.size(); ++g)
-            for (size_t a = 0; a < nAggs; ++a) {
-                const AggregateState& st = states[g * nAggs + a];
-                Datum& v = aggValues_[g * nAggs + a];
-                switch (aggregates_[a].func) {
-                case AggregateFunc::CountAll:
-                case AggregateFunc::Count: v = Datum::number(Decimal::fromInt(st.count).units()); break;
-                default: v = st.has ? st.value : Datum(); break;
+        std::vector<RowReader> args;
+        for (const AggregateCall& call : aggregates_)
+            args.emplace_back(exprs_, call.arg, stores_.data());
+        aggValues_.assign(groupRep_.size() * nAggs, Datum());
+        for (size_t t = 0; t < count; ++t)
+            accumulate(aggValues_.data() + size_t(groupOf[t]) * nAggs, args, &tuples_[t * width_]);
+        for (size_t a = 0; a < nAggs; ++a)
+            if (isCount(aggregates_[a].func))
+                for (size_t g = 0; g < groupRep_.size(); ++g) {
+                    Datum& v = aggValues_[g * nAggs + a];
+                    v = Datum::number(Decimal::fromInt(v.i).units());
                 }
-            }
         // The representative tuple of a group made over no rows reads as NULLs.
         noRowTuple_.assign(width_, kNoRow);
     }
@@ -740,7 +760,7 @@ private:
 
     std::vector<uint32_t> tuples_;
     std::vector<uint32_t> groupRep_;  // first tuple of each group; kNoRow for the group over no rows
-    std::vector<Datum> aggValues_;    // per group, per aggregate
+    std::vector<Datum, BulkAllocator<Datum>> aggValues_;  // per group, per aggregate
     std::vector<uint32_t> noRowTuple_;
 };
 

@@ -100,6 +100,35 @@ TEST(LateColumns, ReadTheSameValuesAsColumnsDecodedAtOnce) {
     EXPECT_EQ(valuesOf(*engine::executeStatement(db, statementOn(path, "*")).rows), expected);
 }
 
+TEST(LateColumns, GroupsAndAggregatesReadTheSameCellsAsColumnsDecodedEarly) {
+    TempDir dir;
+    const std::string path = dir.file("TPDET.DBF");
+    writeBytes(path, dbfBytes(kSurfaceFields, surfaceRecords()));
+    // Joined to itself: the joined side's rows come in no order of the first
+    // table's, and lines without an IDDET join nothing (NULL cells).
+    const std::string grouped = "SELECT D.TIP, D.OBS, COUNT(*) AS N, COUNT(E.IDDET) AS NE, SUM(E.SUPRAF) AS S, "
+                                "MAX(E.DATA) AS M, MIN(E.IDDET) AS LO FROM \"" + path + "\" D LEFT JOIN \"" + path +
+                                "\" E ON D.TIP=E.TIP GROUP BY D.TIP, D.OBS";
+    const std::string byJoined = "SELECT E.TIP, COUNT(*) AS N, SUM(D.SUPRAF) AS S FROM \"" + path + "\" D LEFT JOIN \"" +
+                                 path + "\" E ON D.IDDET=E.IDDET GROUP BY E.TIP";
+    Database late, early;
+    engine::executeStatement(early, statementOn(path, "*")).rows->loadAll();
+    for (const std::string& statement : {grouped, byJoined})
+        EXPECT_EQ(valuesOf(*engine::executeStatement(late, statement).rows),
+                  valuesOf(*engine::executeStatement(early, statement).rows))
+            << statement;
+
+    Database fresh;
+    const auto rows = valuesOf(*engine::executeStatement(fresh, grouped).rows);
+    const std::vector<std::vector<Value>> expected = {
+        {txt("INTRAVILAN"), txt("Şes 1"), num(2), num(1), num("1.5"), day(2024, 1, 31), num(2)},
+        {txt("EXTRAVILAN"), txt(""), num(1), num(1), num("-0.0001"), day(1900, 1, 1), num(3)},
+        {txt(""), txt("  spatii"), num(1), num(1), num(12), Value(), num(5)},
+        {txt("INTRAVILAN"), txt("ultimul"), num(2), num(1), num("1.5"), day(2024, 1, 31), num(2)},
+    };
+    EXPECT_EQ(rows, expected);
+}
+
 TEST(LateColumns, AfterAnotherProgramChangedTheFileReadItsNewContent) {
     TempDir dir;
     const std::string path = dir.file("TPDET.DBF");
