@@ -51,6 +51,12 @@ void DataStore::setAppDir(const QString& appDir) {
     dataDir_ = dir + QDir::separator() + QStringLiteral("Data");
 }
 
+void DataStore::setDataDir(const QString& dataDir) {
+    QString dir = QDir::toNativeSeparators(dataDir);
+    while (dir.size() > 1 && dir.endsWith(QDir::separator())) dir.chop(1);
+    dataDir_ = dir;
+}
+
 QString DataStore::tablePath(const QString& fileName) const { return dataDir_ + QDir::separator() + fileName; }
 
 QString DataStore::ReadSetting(const QString& section, const QString& key) const {

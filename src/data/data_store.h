@@ -33,6 +33,9 @@ public:
     explicit DataStore(const QString& appDir) { setAppDir(appDir); }
 
     void setAppDir(const QString& appDir);
+    // A data folder of another name (the command-line fronts take any);
+    // call after setAppDir.
+    void setDataDir(const QString& dataDir);
     const QString& AppDir() const { return appDir_; }
     const QString& DataDir() const { return dataDir_; }
     // DataDir, the platform's separator and the file name: the path a
