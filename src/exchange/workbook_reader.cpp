@@ -10,7 +10,10 @@ namespace exchange {
 
 QString numberText(double value) {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // Fixed notation for what a sheet of areas holds; the exponent form only
+    // where fixed would run past the buffer.
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (result.ec != std::errc()) result = std::to_chars(buffer, buffer + sizeof buffer, value);
     QString text = QString::fromLatin1(buffer, int(result.ptr - buffer));
     if (text == QLatin1String("-0")) text = QStringLiteral("0");
     return text;
