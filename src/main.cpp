@@ -14,6 +14,7 @@
 #include "app/pictures.h"
 #include "app/progress_window.h"
 #include "app/startup_window.h"
+#include "exchange/export_dialogs.h"
 #include "platform/single_instance.h"
 #include "titles/alege_titlu_dialog.h"
 #include "titles/anexa_add_dialog.h"
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
     TTitDetAddF titDetAddF;
     TAnexaAdd1F anexaAdd1F;
     TAlegeTitluF alegeTitluF;
+    exchange::Tfrm_Selection frmSelection;
+    exchange::Tfrm_ProgressForm frmProgressForm;
     form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
 
     QObject::connect(&single, &platform::SingleInstance::activationRequested, &app, &bringRunningInstanceForward);

@@ -9,18 +9,27 @@
 #include <QTemporaryFile>
 
 #include "app/message_dialog.h"
-#include "app/startup_window.h"
 #include "exchange/export_dialogs.h"
 #include "exchange/export_writer.h"
 #include "platform/dialogs.h"
 
 namespace exchange {
 
-ExportSettings annexExportSettings() {
-    return {QStringLiteral("Export datele"), annexFormats(), ExportFormat::Excel};
+ExportSettings annexExportSettings(const QString& folder) {
+    ExportSettings s;
+    s.caption = QStringLiteral("Export datele");
+    s.formats = annexFormats();
+    s.folder = folder;
+    return s;
 }
 
-ExportSettings gridExportSettings() { return {QStringLiteral("Export Grila"), gridFormats(), ExportFormat::Excel}; }
+ExportSettings gridExportSettings(const QString& folder) {
+    ExportSettings s;
+    s.caption = QStringLiteral("Export Grila");
+    s.formats = gridFormats();
+    s.folder = folder;
+    return s;
+}
 
 namespace {
 
@@ -63,7 +72,7 @@ void DataExport::Execute(const ExportSource* source, QWidget* owner) {
     QString path;
     if (!clipboard && choice->toFile) {
         const auto chosen = platform::askSaveFileName(owner, QStringLiteral("Save document"), saveFilter(format),
-                                                      info.extension.toLower(), TForm1::instance().store().AppDir());
+                                                      info.extension.toLower(), settings_.folder);
         if (!chosen) return;
         path = withExtension(*chosen, info.extension);
     } else if (!clipboard) {

@@ -18,11 +18,13 @@ struct ExportSettings {
     std::vector<ExportFormat> formats;
     ExportFormat selected = ExportFormat::Excel;
     QString dateTimeFormat = QStringLiteral("h:mm AP dd.MM.yyyy");
+    QString folder;  // where the save dialog starts: the program's folder
 };
 
-// The annex view's and the report grids' settings.
-ExportSettings annexExportSettings();
-ExportSettings gridExportSettings();
+// The annex view's and the report grids' settings, the save dialog
+// starting in `folder`.
+ExportSettings annexExportSettings(const QString& folder = QString());
+ExportSettings gridExportSettings(const QString& folder = QString());
 
 // The export component: the format dialog, then a file the user names or a
 // temporary file opened with its application, or the clipboard; the

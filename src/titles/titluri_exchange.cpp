@@ -75,7 +75,7 @@ private:
 void TTitluriF::LbSpeedButton2Click() {
     if (!annexViewShown() || !Anex.isOpen() || Anex.isEmpty()) return;
     const auto source = exchange::annexExportSource(Anex);
-    exchange::DataExport(exchange::annexExportSettings()).Execute(source.get(), this);
+    exchange::DataExport(exchange::annexExportSettings(store().AppDir())).Execute(source.get(), this);
 }
 
 void TTitluriF::ImportBClick() {
