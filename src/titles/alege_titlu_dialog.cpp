@@ -12,6 +12,7 @@
 #include "app/message_dialog.h"
 #include "app/startup_window.h"
 #include "data/data_store.h"
+#include "titles/title_columns.h"
 #include "titles/upper_case_validator.h"
 #include "ui/data_grid.h"
 #include "ui/header_band.h"
@@ -37,10 +38,12 @@ TAlegeTitluF::TAlegeTitluF(QWidget* parent) : EntryDialog(parent) {
     SMDBGrid4->setColumns({
         {QStringLiteral("INSAT"), QStringLiteral("Satul"), true, {}, {}, 140},
         {QStringLiteral("TPNR"), QStringLiteral("Numarul"), true, {}, {}, 90},
-        {QStringLiteral("TPCOD"), QStringLiteral("Codul"), true, {}, {}, 80},
-        {QStringLiteral("DATA"), QStringLiteral("Din data"), true, Qt::AlignCenter, {}, 90},
+        {QStringLiteral("TPCOD"), QStringLiteral("Codul"), true, {}, {}, SMDBGrid4->widthToShow(titles::kWidestCode)},
+        {QStringLiteral("DATAS"), QStringLiteral("Din data"), true, Qt::AlignCenter, {}, 90},
         {QStringLiteral("TITULAR"), QStringLiteral("Autor /i"), true, {}, {}, 330},
     });
+    titles::addShownDate(Tx);
+    Tx.onCalcFields = &titles::fillShownDate;
     SMDBGrid4->setDataset(&Tx);
     auto* gridRow = new QHBoxLayout;
     gridRow->setContentsMargins(12, 0, 12, 0);
@@ -155,7 +158,7 @@ void TAlegeTitluF::SMDBGrid4TitleClick(const QString& field) {
             ~Quiet() { d.enableControls(); }
         } quiet(Tx);
         Tx.close();
-        Tx.setLine(2, (QStringLiteral("ORDER BY ") + field).toStdString());
+        Tx.setLine(2, (QStringLiteral("ORDER BY ") + titles::sortFieldOf(field)).toStdString());
         Tx.open();
         QApplication::processEvents();
     }

@@ -4,7 +4,6 @@
 
 #include <QComboBox>
 #include <QDate>
-#include <QDateEdit>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,6 +19,7 @@
 #include "data/text_routines.h"
 #include "titles/memo_length.h"
 #include "titles/upper_case_validator.h"
+#include "ui/date_edit.h"
 #include "ui/header_band.h"
 #include "ui/numeric_edit.h"
 
@@ -66,9 +66,8 @@ TTitluAddF::TTitluAddF(QWidget* parent) : EntryDialog(parent) {
     CodE->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     CodE->setText(QStringLiteral("0"));
 
-    DataE = new QDateEdit(QDate::currentDate(), this);
+    DataE = new ui::DateEdit(QDate::currentDate(), this);
     DataE->setObjectName(QStringLiteral("DataE"));
-    DataE->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     DataE->setCalendarPopup(true);
     DataE->setFixedWidth(150);
 

@@ -6,12 +6,12 @@
 #include "titles/entry_dialog.h"
 
 class QComboBox;
-class QDateEdit;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace ui {
+class DateEdit;
 class NumericEdit;
 }
 
@@ -54,7 +54,7 @@ public:
 
     QLineEdit* NrE;
     ui::NumericEdit* CodE;
-    QDateEdit* DataE;
+    ui::DateEdit* DataE;
     QPlainTextEdit* MostenitoriE;
     QComboBox* SatE;
     ui::NumericEdit* SupTot;

@@ -25,6 +25,7 @@
 #include "data/annexes.h"
 #include "data/data_store.h"
 #include "titles/line_detail_panel.h"
+#include "titles/title_columns.h"
 #include "titles/upper_case_validator.h"
 #include "ui/data_grid.h"
 #include "ui/dataset_model.h"
@@ -33,6 +34,7 @@
 namespace {
 
 constexpr int kLeftPanelWidth = 214;
+using titles::kWidestCode;
 
 QToolButton* commandButton(const QString& caption, const QString& picture, QWidget* parent) {
     auto* b = new QToolButton(parent);
@@ -93,7 +95,7 @@ TTitluriF::TTitluriF(QWidget* parent)
     setWindowIcon(applicationIcon());
     resize(1180, 760);
 
-    Tx.addCalculatedField({"DATAS", engine::FieldType::Text, 10, 0, 'C'});
+    titles::addShownDate(Tx);
     Tx.onCalcFields = [this](engine::CalcRow& row) { TxCalcFields(row); };
     Tx.afterScroll = [this](engine::Dataset&) { TxAfterScroll(); };
     Anex.afterScroll = [this](engine::Dataset&) { PozitioneazaTx(); };
@@ -247,7 +249,7 @@ QWidget* TTitluriF::buildAnnexView() {
     SMDBGrid4->setObjectName(QStringLiteral("SMDBGrid4"));
     SMDBGrid4->setColumns({
         {QStringLiteral("TPNR"), QStringLiteral("Numarul"), true, {}, {}, 90},
-        {QStringLiteral("TPCOD"), QStringLiteral("Codul"), true, {}, {}, 80},
+        {QStringLiteral("TPCOD"), QStringLiteral("Codul"), true, {}, {}, SMDBGrid4->widthToShow(kWidestCode)},
         // The formatted date, so a title imported without one shows an empty cell here too.
         {QStringLiteral("DATAS"), QStringLiteral("Din data"), true, Qt::AlignCenter, {}, 90},
         {QStringLiteral("TITULAR"), QStringLiteral("Titulari"), true, {}, {}, 330},
@@ -446,7 +448,7 @@ QWidget* TTitluriF::buildTitlesView() {
         {QStringLiteral("TITULAR"), QStringLiteral("  Autor"), true, {}, {}, 220},
         {QStringLiteral("TPNR"), QStringLiteral("Numar"), true, Qt::AlignRight | Qt::AlignVCenter, {}, 70},
         {QStringLiteral("DATAS"), QStringLiteral("Din data"), true, Qt::AlignCenter, {}, 85},
-        {QStringLiteral("TPCOD"), QStringLiteral("Codul"), true, {}, {}, 65},
+        {QStringLiteral("TPCOD"), QStringLiteral("Codul"), true, {}, {}, SMDBGrid1->widthToShow(kWidestCode)},
         {QStringLiteral("SUPTOT"), QStringLiteral("Suprafata totala titlu (ha)"), true, {}, {}, 165},
     });
     stretchColumn(SMDBGrid1, QStringLiteral("TITULAR"));

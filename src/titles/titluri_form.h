@@ -241,8 +241,15 @@ private:
     // Reopens the annex list on the line of that identifier, adds the line's
     // village to the village filter and refreshes the list by the filters.
     void showChangedLine(const QString& id, const QString& village);
-    // Reopens the titles and makes the title of that identifier current.
+    // Reopens the titles and makes the title of that identifier current; in
+    // the titles view "Total linii" then counts them again.
     void reopenTitlesAt(const QString& id);
+    // After a change to the titles of the current line: reopens the titles
+    // and the annex list, so the line's summary counts them again, keeping
+    // the line and, when given, making that title current.
+    void reopenLineWithTitles(const QString& lineId, const QString& titleId);
+    // "Total linii" in the titles view: the titles listed.
+    void showTitleCount();
     // Reopens the surfaces and refreshes the current title's totals.
     void reopenSurfaces();
     void showTitlesView();

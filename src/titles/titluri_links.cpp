@@ -52,6 +52,10 @@ void TTitluriF::LbSpeedButton4Click() {
     runStatement({QStringLiteral("UPDATE \"") + tablePath(QStringLiteral("TP.dbf")) + QLatin1Char('"'),
                   QStringLiteral("SET ANEXA=\"") + data::AnnexNames()[page_] + QStringLiteral("\","),
                   QStringLiteral("IDANEXA=") + key, QStringLiteral("WHERE IDTP=") + chosen});
+    reopenLineWithTitles(key, chosen);
+}
+
+void TTitluriF::reopenLineWithTitles(const QString& lineId, const QString& titleId) {
     letPendingEventsRun();
     Anex.close();
     letPendingEventsRun();
@@ -61,9 +65,10 @@ void TTitluriF::LbSpeedButton4Click() {
     // The same statement as before: the list keeps its filters and order.
     Anex.open();
     letPendingEventsRun();
-    Anex.locate("IDANEXA", identifier(key));
+    Anex.locate("IDANEXA", identifier(lineId));
+    if (titleId.isEmpty()) return;
     letPendingEventsRun();
-    Tx.locate("IDTP", identifier(chosen));
+    Tx.locate("IDTP", identifier(titleId));
 }
 
 void TTitluriF::LbSpeedButton5Click() {
@@ -93,12 +98,7 @@ void TTitluriF::LbSpeedButton5Click() {
                   QLatin1Char('"') + data::AnnexNames()[page_] + QStringLiteral("\","),
                   key + QLatin1Char(','),
                   dialog.SupTot->text() + QLatin1Char(')')});
-    letPendingEventsRun();
-    Tx.close();
-    letPendingEventsRun();
-    Tx.open();
-    letPendingEventsRun();
-    Tx.locate("IDTP", identifier(id));
+    reopenLineWithTitles(key, id);
 }
 
 void TTitluriF::LbSpeedButton6Click() {
@@ -121,6 +121,7 @@ void TTitluriF::LbSpeedButton1Click() {
               mkConfirmation, mbDa + mbNu) != mrDa)
         return;
     const QString id = currentText(Tx, "IDTP");
+    const QString line = currentText(Anex, "IDANEXA");
     Tx.close();
     letPendingEventsRun();
     try {
@@ -131,6 +132,5 @@ void TTitluriF::LbSpeedButton1Click() {
         Tx.open();
         throw;
     }
-    letPendingEventsRun();
-    Tx.open();
+    reopenLineWithTitles(line, QString());
 }

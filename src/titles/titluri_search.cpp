@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "data/text_routines.h"
+#include "titles/title_columns.h"
 #include "titles/titluri_form.h"
 #include "ui/data_grid.h"
 
@@ -46,14 +47,14 @@ void TTitluriF::TitluSearchBClick() {
     Tx.open();
     letPendingEventsRun();
     TxAfterScroll();
-    TotalLab->setText(QString::number(Tx.recordCount()));
+    showTitleCount();
 }
 
 void TTitluriF::TitluClearBClick() {
     Tx.setLine(kTitlesConditionLine, " ");
     letPendingEventsRun();
     Tx.open();
-    TotalLab->setText(QString::number(Tx.recordCount()));
+    showTitleCount();
 }
 
 bool TTitluriF::MostSrcKeyDown(int key) {
@@ -71,8 +72,7 @@ bool TTitluriF::TitluSrcKeyDown(int key) {
 void TTitluriF::SMDBGrid1TitleClick(const QString& field) {
     const bool remember = Tx.isOpen() && !Tx.isEmpty();
     const engine::Value current = remember ? Tx.field("IDTP").value() : engine::Value();
-    // DATAS is the date as text: dates sort as dates.
-    const QString sortField = field == QLatin1String("DATAS") ? QStringLiteral("DATA") : field;
+    const QString sortField = titles::sortFieldOf(field);
     Tx.setLine(kTitlesOrderLine, (QStringLiteral("ORDER BY ") + sortField).toStdString());
     letPendingEventsRun();
     Tx.open();

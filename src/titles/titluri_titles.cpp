@@ -2,7 +2,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
-#include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -11,6 +10,7 @@
 #include "data/data_store.h"
 #include "titles/titlu_add_dialog.h"
 #include "titles/titluri_form.h"
+#include "ui/date_edit.h"
 #include "ui/numeric_edit.h"
 
 namespace {
@@ -26,6 +26,7 @@ void TTitluriF::reopenTitlesAt(const QString& id) {
     Tx.open();
     letPendingEventsRun();
     Tx.locate("IDTP", engine::Value::number(engine::Decimal::fromInt(id.toLongLong())));
+    showTitleCount();
 }
 
 void TTitluriF::TitluAddBClick() {
@@ -96,4 +97,5 @@ void TTitluriF::TitluDeleteBClick() {
     letPendingEventsRun();
     Tx.open();
     letPendingEventsRun();
+    showTitleCount();
 }

@@ -9,6 +9,7 @@
 #include "data/data_store.h"
 #include "engine/decimal.h"
 #include "titles/no_match_key.h"
+#include "titles/title_columns.h"
 #include "titles/titluri_form.h"
 
 namespace {
@@ -28,7 +29,11 @@ void TTitluriF::showTitlesView() {
     Tx.setFiltered(false);
     TxAfterScroll();
     views_->setCurrentWidget(titlesView_);
-    TotalLab->setText(QString::number(Tx.recordCount()));
+    showTitleCount();
+}
+
+void TTitluriF::showTitleCount() {
+    if (views_->currentWidget() == titlesView_) TotalLab->setText(QString::number(Tx.recordCount()));
 }
 
 void TTitluriF::TxAfterScroll() {
@@ -91,10 +96,4 @@ void TTitluriF::TxAfterScroll() {
     if (asked > 1) TxAfterScroll();
 }
 
-void TTitluriF::TxCalcFields(engine::CalcRow& row) {
-    const engine::Value date = row.get("DATA");
-    if (date.type() != engine::ValueType::Date) return;
-    static const std::string noDate = data::kNoDate.toStdString();
-    const std::string shown = date.asDate().toDmy();
-    if (shown != noDate) row.set("DATAS", engine::Value::text(shown));
-}
+void TTitluriF::TxCalcFields(engine::CalcRow& row) { titles::fillShownDate(row); }

@@ -11,6 +11,8 @@ namespace ui {
 
 namespace {
 constexpr int kMaxGuessedChars = 30;
+// The cell's margins and grid line around its text.
+constexpr int kCellPadding = 12;
 }  // namespace
 
 DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new DatasetModel(this)), header_(new BandedHeader(this)) {
@@ -111,10 +113,12 @@ int DataGrid::defaultWidth(int column) const {
         if (def->type == engine::FieldType::Date) chars = 10;
         if (def->type == engine::FieldType::Number && !c.format.isEmpty()) chars = qMax(chars, int(c.format.size()));
         chars = qMin(chars, kMaxGuessedChars);
-        width = qMax(width, fontMetrics().averageCharWidth() * chars + 12);
+        width = qMax(width, fontMetrics().averageCharWidth() * chars + kCellPadding);
     }
     return width;
 }
+
+int DataGrid::widthToShow(const QString& widest) const { return fontMetrics().horizontalAdvance(widest) + kCellPadding; }
 
 void DataGrid::applyColumnLayout() {
     layingOut_ = true;

@@ -41,6 +41,10 @@ public:
     // grid's own toolTip() shows.
     void setRowHint(std::function<QString(int row)> hint);
 
+    // The width a column needs to show `widest` whole in a cell, for columns
+    // that must never cut their values (a code cut short reads as another).
+    int widthToShow(const QString& widest) const;
+
     DatasetModel* datasetModel() const { return model_; }
     BandedHeader* bandedHeader() const { return header_; }
 

@@ -8,6 +8,7 @@
 #include "dialog_fixture.h"
 #include "titles/alege_titlu_dialog.h"
 #include "ui/data_grid.h"
+#include "ui/dataset_model.h"
 
 namespace {
 
@@ -169,6 +170,28 @@ TEST_F(AlegeDialogTest, AColumnSortKeepsTheCurrentTitleAndTheFilter) {
     whenShown(d, [&] { d.reject(); });
     d.ChooseTitle();
     EXPECT_EQ(d.Tx.lines()[2], "ORDER BY TITULAR");
+}
+
+TEST_F(AlegeDialogTest, ATitleWithoutADateShowsAnEmptyDateAndTheDateColumnSortsByDate) {
+    const QString tp = QLatin1Char('"') + table(QStringLiteral("TP.dbf")) + QLatin1Char('"');
+    runLines({QStringLiteral("UPDATE ") + tp, QStringLiteral("SET DATA=\"01.01.1900\" WHERE IDTP=3")});
+    runLines({QStringLiteral("UPDATE ") + tp, QStringLiteral("SET DATA=NULL WHERE IDTP=5")});
+    runLines({QStringLiteral("UPDATE ") + tp, QStringLiteral("SET DATA=\"15.03.2024\" WHERE IDTP=4")});
+    TAlegeTitluF d;
+    QStringList dates, byDate;
+    whenShown(d, [&] {
+        for (int row = 0; row < d.Tx.recordCount(); ++row)
+            dates << d.SMDBGrid4->datasetModel()->displayText(row, 3);
+        d.SMDBGrid4TitleClick(QStringLiteral("DATAS"));
+        byDate = listed(d.Tx);
+        d.reject();
+    });
+    d.ChooseTitle();
+    // Holder order: ANA (01.01.1900), MIHAI (none), POP ION, ZETA.
+    EXPECT_EQ(dates, (QStringList{QString(), QString(), QStringLiteral("01.02.2003"), QStringLiteral("15.03.2024")}));
+    EXPECT_EQ(d.Tx.lines()[2], "ORDER BY DATA");
+    ASSERT_EQ(byDate.size(), 4);
+    EXPECT_EQ(byDate.mid(2), (QStringList{QStringLiteral("2"), QStringLiteral("4")}));
 }
 
 TEST_F(AlegeDialogTest, ASortOfOneRowDoesNothing) {

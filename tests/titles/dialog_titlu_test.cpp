@@ -1,6 +1,5 @@
 #include <QComboBox>
 #include <QDate>
-#include <QDateEdit>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,6 +8,7 @@
 #include "app/message_dialog.h"
 #include "dialog_fixture.h"
 #include "titles/titlu_add_dialog.h"
+#include "ui/date_edit.h"
 #include "ui/header_band.h"
 #include "ui/numeric_edit.h"
 
@@ -208,6 +208,30 @@ TEST_F(TitluDialogTest, EnterWalksTheFieldsAndMemorizesFromTheSurface) {
 
     whenShown(d, [&] { QTest::keyClick(d.focusWidget(), Qt::Key_Escape); });
     EXPECT_FALSE(d.ExecuteAdd());
+}
+
+TEST_F(TitluDialogTest, ADateTypedAfterTabbingOrClickingIntoTheBoxIsStored) {
+    for (const bool byClick : {false, true}) {
+        for (const char* typed : {"15032024", "15.03.2024"}) {
+            SCOPED_TRACE(std::string(typed) + (byClick ? " by click" : " by Tab"));
+            TTitluAddF d;
+            whenShown(d, [&] {
+                d.SatE->setEditText(QStringLiteral("SAT"));
+                d.CodE->setFocus();
+                if (byClick) {
+                    // On the year: the click that brings the focus still starts at the day.
+                    QLineEdit* text = d.DataE->findChild<QLineEdit*>();
+                    QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(text->width() - 12, text->height() / 2));
+                } else {
+                    QTest::keyClick(d.CodE, Qt::Key_Tab);
+                }
+                QTest::keyClicks(d.focusWidget(), QString::fromLatin1(typed));
+                d.MemoB->click();
+            });
+            EXPECT_TRUE(d.ExecuteAdd());
+            EXPECT_EQ(d.dateText(), QStringLiteral("15.03.2024"));
+        }
+    }
 }
 
 TEST_F(TitluDialogTest, TheHoldersTakeAtMost120TypedCharacters) {

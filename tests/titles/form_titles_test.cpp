@@ -1,7 +1,6 @@
 // Titles added, changed and deleted from the titles view.
 #include <QComboBox>
 #include <QDate>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,6 +10,7 @@
 
 #include "app/message_dialog.h"
 #include "ui/data_grid.h"
+#include "ui/date_edit.h"
 #include "ui/numeric_edit.h"
 
 #include "dialog_fixture.h"
@@ -82,6 +82,35 @@ TEST_F(Titles, ANewTitleStoresItsHoldersJoinedInCapitalsAndBecomesCurrent) {
     });
     form->TitluAddB->click();
     EXPECT_EQ(total, "2.5");
+}
+
+TEST_F(Titles, TheCountOfTitlesFollowsEveryTitleCommand) {
+    addTitle("1", "STAN ION", {{"INSAT", text("VALEA")}});
+    const int radu = addTitle("2", "RADU ANA", {{"INSAT", text("BRADU")}});
+    showTitles();
+    ASSERT_EQ(form->TotalLab->text(), "2");
+
+    withTitleDialog(&TTitluriF::TitluAddBClick, [&](TTitluAddF& d) {
+        d.NrE->setText("3");
+        d.MostenitoriE->setPlainText("MARIN DAN");
+    });
+    EXPECT_EQ(form->TotalLab->text(), "3");
+
+    // A change that takes the title out of the search leaves one title less listed.
+    form->MostSrc->setText("RADU");
+    form->TitluSearchB->click();
+    ASSERT_EQ(form->TotalLab->text(), "1");
+    ASSERT_TRUE(moveToTitle(radu));
+    withTitleDialog(&TTitluriF::TitluEditBClick, [&](TTitluAddF& d) { d.MostenitoriE->setPlainText("POP ANA"); });
+    EXPECT_EQ(form->Tx.recordCount(), 0);
+    EXPECT_EQ(form->TotalLab->text(), "0");
+
+    form->TitluClearB->click();
+    ASSERT_EQ(form->TotalLab->text(), "3");
+    answers.message(mrDa);
+    form->TitluDeleteBClick();
+    EXPECT_EQ(form->Tx.recordCount(), 2);
+    EXPECT_EQ(form->TotalLab->text(), "2");
 }
 
 TEST_F(Titles, ANumberAnotherTitleBearsIsStoredOnlyWhenTheUserSaysSo) {

@@ -141,6 +141,17 @@ TEST_F(TitlesView, FileButtonsAreEnabledExactlyForTitlesWithFiles) {
     EXPECT_EQ(form->Tp.recordCount(), 0);
 }
 
+TEST_F(TitlesView, EveryGridOfTitlesShowsANineDigitCodeWhole) {
+    addTitle("1", "A", {{"TPCOD", "976069123"}});
+    showTitles();
+    for (ui::DataGrid* grid : {form->SMDBGrid1, form->SMDBGrid4}) {
+        SCOPED_TRACE(grid->objectName().toStdString());
+        const int codes = grid->datasetModel()->columnOfField("TPCOD");
+        ASSERT_GE(codes, 0);
+        EXPECT_GE(grid->columnWidth(codes), grid->fontMetrics().horizontalAdvance(QStringLiteral("976069123")) + 8);
+    }
+}
+
 TEST_F(TitlesView, ATitleWithoutADateShowsAnEmptyDate) {
     addTitle("1", "A", {{"DATA", text("05.06.1995")}});
     addTitle("2", "B", {{"DATA", text("01.01.1900")}});

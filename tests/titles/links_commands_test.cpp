@@ -1,7 +1,6 @@
 // The four commands of the annex view that link titles to lines.
 #include <QComboBox>
 #include <QDate>
-#include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -13,6 +12,7 @@
 #include "form_fixture.h"
 #include "titles/alege_titlu_dialog.h"
 #include "titles/titlu_add_dialog.h"
+#include "ui/date_edit.h"
 #include "ui/numeric_edit.h"
 
 namespace titlestest {
@@ -121,6 +121,10 @@ TEST_F(Links, ANewTitleForTheLineStartsFromItsPersonHeirsAndVillage) {
               "77|POPESCU ION; POPESCU ANA|BRADU|04.03.2009|Anexa 3|" + std::to_string(first) + "|2.5");
     EXPECT_EQ(current(form->Tx, "IDTP"), id.toStdString());
     EXPECT_EQ(form->Tx.recordCount(), 1);
+    // The line stays current and its summary shows the new title at once.
+    EXPECT_EQ(current(form->Anex, "IDANEXA"), std::to_string(first));
+    EXPECT_EQ(current(form->Anex, "TIT"), "77");
+    EXPECT_EQ(current(form->Anex, "SUPTOT"), "2.5");
 
     // A line without heirs gives one holder line; a cancelled dialog stores nothing.
     form->Anex.locate("IDANEXA", engine::Value::number(engine::Decimal::fromInt(second)));
@@ -170,6 +174,7 @@ TEST_F(Links, TakingOutLeavesTheTitleFreeAndTheLinesOtherTitlesListed) {
     const int out = addLinkedTitle(first, "Anexa 3", "12", "POPESCU ION");
     showLine(first);
     form->Tx.locate("IDTP", engine::Value::number(engine::Decimal::fromInt(out)));
+    ASSERT_EQ(current(form->Anex, "TIT"), "12");
 
     answers.message(mrNu);
     form->LbSpeedButton1->click();
@@ -187,6 +192,9 @@ TEST_F(Links, TakingOutLeavesTheTitleFreeAndTheLinesOtherTitlesListed) {
     EXPECT_EQ(title(kept), "Anexa 3|" + std::to_string(first));
     EXPECT_EQ(form->Tx.recordCount(), 1);
     EXPECT_EQ(current(form->Tx, "IDTP"), std::to_string(kept));
+    // The line's summary no longer counts the title taken out.
+    EXPECT_EQ(current(form->Anex, "IDANEXA"), std::to_string(first));
+    EXPECT_EQ(current(form->Anex, "TIT"), "11");
 
     // A line without titles has nothing to take out.
     form->Anex.locate("IDANEXA", engine::Value::number(engine::Decimal::fromInt(second)));
