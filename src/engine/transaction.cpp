@@ -10,7 +10,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <sstream>
 
 #include "engine/errors.h"
 
@@ -31,12 +30,15 @@ std::map<const Database*, std::weak_ptr<Transaction::Unit>>& openUnits() {
     return units;
 }
 
+// The whole file in one read (a register's tables run to a hundred MB).
 std::pair<bool, std::string> contentOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return {false, std::string()};
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return {true, bytes.str()};
+    std::string bytes(size_t(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    if (!in) throw TableError("The file " + path.string() + " cannot be read to keep it");
+    return {true, std::move(bytes)};
 }
 
 bool isTableFile(const fs::path& path) {

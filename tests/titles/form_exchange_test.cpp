@@ -170,7 +170,7 @@ TEST_F(FormExchange, AnExportedAnnexImportsBackWithTheSameLines) {
     addLinkedTitle(first, "Anexa 2A", "T12", "POP ION", {{"INSAT", text("BRAN")}, {"SUPTOT", "7.25"}});
     const QString fields = QStringLiteral("NRCRTA, TIPANX, SATUL, NUME, SINCAP, SACT, MOSTEN, EXTOT, INPAS, NEAG");
     const auto before = tableRows(QStringLiteral("Anexe1.dbf"), fields);
-    for (const QString format : {QStringLiteral("Microsoft Excel"), QStringLiteral("Microsoft Excel 2007+ (.xlsx)")}) {
+    for (const QString& format : {QStringLiteral("Microsoft Excel"), QStringLiteral("Microsoft Excel 2007+ (.xlsx)")}) {
         SCOPED_TRACE(format.toStdString());
         openForm();
         const QString path = AppDir() + QStringLiteral("/runda");
