@@ -27,14 +27,29 @@ const QStringList& annexCaptions() {
     return list;
 }
 
-std::unique_ptr<DatasetExportSource> annexExportSource(const engine::Dataset& anex) {
+namespace {
+
+std::vector<DatasetExportSource::Column> exportedColumns() {
     static const QStringList hidden = {QStringLiteral("IDANEXA"), QStringLiteral("ANEXA"), QStringLiteral("MM")};
     std::vector<DatasetExportSource::Column> columns;
-    for (int i = 0; i < int(std::size(kFields)); ++i) {
-        const QString name = QString::fromLatin1(kFields[i]);
-        if (!hidden.contains(name)) columns.push_back({kFields[i], annexCaptions()[i]});
-    }
-    return std::make_unique<DatasetExportSource>(anex, columns, "** NUL **");
+    for (int i = 0; i < int(std::size(kFields)); ++i)
+        if (!hidden.contains(QString::fromLatin1(kFields[i]))) columns.push_back({kFields[i], annexCaptions()[i]});
+    return columns;
+}
+
+}  // namespace
+
+const QStringList& sheetCaptions() {
+    static const QStringList list = [] {
+        QStringList captions;
+        for (const auto& c : exportedColumns()) captions << c.caption;
+        return captions;
+    }();
+    return list;
+}
+
+std::unique_ptr<DatasetExportSource> annexExportSource(const engine::Dataset& anex) {
+    return std::make_unique<DatasetExportSource>(anex, exportedColumns(), "** NUL **");
 }
 
 }  // namespace exchange

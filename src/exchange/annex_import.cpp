@@ -11,6 +11,7 @@
 #include "engine/query.h"
 #include "engine/table.h"
 #include "engine/transaction.h"
+#include "exchange/annex_export.h"
 #include "exchange/workbook_reader.h"
 
 namespace exchange {
@@ -19,20 +20,6 @@ namespace {
 
 const QString kHeading = QStringLiteral("Import date");
 const QString kNul = QStringLiteral("** NUL **");
-
-// The captions of the 22 columns, as the annex export writes them.
-const QStringList& captions() {
-    static const QStringList list = {
-        QStringLiteral("Nr.Poz."),     QStringLiteral("Subanexa"),    QStringLiteral("SATUL"),
-        QStringLiteral("AUTOR"),       QStringLiteral("Supr.in CAP"), QStringLiteral("Supr.solicit."),
-        QStringLiteral("Supr.aprob."), QStringLiteral("Supr.act."),   QStringLiteral("Mostenitori"),
-        QStringLiteral("Extr.total"),  QStringLiteral("Extr.arabil"), QStringLiteral("Extr.vii"),
-        QStringLiteral("Extr.livezi"), QStringLiteral("Extr.pasune"), QStringLiteral("Intr.total"),
-        QStringLiteral("Intr.arabil"), QStringLiteral("Intr.vii"),    QStringLiteral("Intr.livezi"),
-        QStringLiteral("Intr.pasune"), QStringLiteral("Neagr."),      QStringLiteral("Titlul Nr."),
-        QStringLiteral("Supr.Totala")};
-    return list;
-}
 
 // The surfaces of a line: the sheet's column (from 1) and the field.
 struct NumberColumn {
@@ -101,7 +88,7 @@ bool AnnexImport::checkLayout(const QString& annex) {
     if (workbook_.usedColumns() < TExpXLSOLE::kImportColumns)
         return failWith(QStringLiteral("\rFisierul Excel ales are mai putin de 22 coloane!"));
     for (int c = 1; c <= 3; ++c)
-        if (workbook_.cellText(1, c) != captions()[c - 1])
+        if (workbook_.cellText(1, c) != sheetCaptions()[c - 1])
             return failWith(QStringLiteral("\rFisierul Excel NU corespunde cu cel exportat!"));
     const QString found = workbook_.cellText(2, 2);
     if (found != annex)
@@ -183,7 +170,7 @@ std::vector<AnnexImport::Line> AnnexImport::readLines(int rows, QStringList& pro
             problems << QStringLiteral("Randul %1, coloana %2 (%3): %4")
                             .arg(row)
                             .arg(column)
-                            .arg(captions()[column - 1], QString::fromUtf8(e.what()));
+                            .arg(sheetCaptions()[column - 1], QString::fromUtf8(e.what()));
         }
     };
     const auto text = [](const QString& s) { return engine::Value::text(s.toStdString()); };

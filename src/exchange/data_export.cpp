@@ -15,20 +15,24 @@
 
 namespace exchange {
 
-ExportSettings annexExportSettings(const QString& folder) {
+namespace {
+
+ExportSettings settingsOf(const QString& caption, const std::vector<ExportFormat>& formats, const QString& folder) {
     ExportSettings s;
-    s.caption = QStringLiteral("Export datele");
-    s.formats = annexFormats();
+    s.caption = caption;
+    s.formats = formats;
     s.folder = folder;
     return s;
 }
 
+}  // namespace
+
+ExportSettings annexExportSettings(const QString& folder) {
+    return settingsOf(QStringLiteral("Export datele"), annexFormats(), folder);
+}
+
 ExportSettings gridExportSettings(const QString& folder) {
-    ExportSettings s;
-    s.caption = QStringLiteral("Export Grila");
-    s.formats = gridFormats();
-    s.folder = folder;
-    return s;
+    return settingsOf(QStringLiteral("Export Grila"), gridFormats(), folder);
 }
 
 namespace {
