@@ -56,3 +56,7 @@ render actions/22/document-properties.svg 20 cmd-details.png
 render actions/22/gnumeric-link-delete.svg 20 cmd-unlink.png
 render actions/22/edit-find.svg 20 cmd-search.png
 render actions/22/view-refresh.svg 20 cmd-clear.png
+
+# Backup window
+render actions/32/archive-insert.svg 40 backup-save.png
+render actions/32/archive-extract.svg 40 backup-restore.png

@@ -14,6 +14,7 @@
 #include "app/pictures.h"
 #include "app/progress_window.h"
 #include "app/startup_window.h"
+#include "backup/backup_window.h"
 #include "exchange/export_dialogs.h"
 #include "platform/single_instance.h"
 #include "titles/alege_titlu_dialog.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     TForm3 form3;
     TForm4 form4;
     TForm5 form5;
+    TForm21 form21;
     TContor contor;
     TErori erori;
     TTitluriF titluriF;
@@ -57,6 +59,7 @@ int main(int argc, char** argv) {
     exchange::Tfrm_Selection frmSelection;
     exchange::Tfrm_ProgressForm frmProgressForm;
     form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
+    form3.OpenBackup = [&form21] { form21.OpenBackup(); };
 
     QObject::connect(&single, &platform::SingleInstance::activationRequested, &app, &bringRunningInstanceForward);
 

@@ -16,6 +16,7 @@
 #include "app/main_menu.h"
 #include "app/pictures.h"
 #include "engine/database.h"
+#include "platform/data_dir_replacement.h"
 #include "platform/dialogs.h"
 #include "platform/interaction.h"
 #include "ui/balloon_hint.h"
@@ -168,6 +169,25 @@ void TForm1::stopAfterError(const QString& message) {
     activateWindow();
 }
 
+// No other program may change the data while this run works on it; a
+// restore that was interrupted is finished, or undone, before anything
+// reads the tables.
+bool TForm1::holdDataDir() {
+    try {
+        if (!dataDirLock_.lock(store_.DataDir())) {
+            stopAfterError(QStringLiteral("Datele din %1 sunt folosite de alt program (de exemplu o restaurare). "
+                                          "Porniti Terralog din nou dupa ce acesta s-a terminat.")
+                               .arg(store_.DataDir()));
+            return false;
+        }
+        platform::DataDirReplacement::finishInterrupted(dataDirLock_);
+    } catch (const std::exception& e) {
+        stopAfterError(errorText(e));
+        return false;
+    }
+    return true;
+}
+
 bool TForm1::runStartup(const QString& appDir) {
     Timer1.stop();
     AdminUnlocked = false;
@@ -175,6 +195,7 @@ bool TForm1::runStartup(const QString& appDir) {
     QApplication::processEvents();
 
     store_.setAppDir(appDir);
+    if (!holdDataDir()) return false;
     // A folder that cannot be made shows up as the table creation's error.
     QDir().mkpath(store_.DataDir());
     const QString engineDir = store_.AppDir() + QDir::separator() + QStringLiteral("TmpSQL");

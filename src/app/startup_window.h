@@ -6,6 +6,7 @@
 
 #include "data/data_store.h"
 #include "data/progress.h"
+#include "platform/data_dir_lock.h"
 
 class QLabel;
 class QProgressBar;
@@ -31,6 +32,8 @@ public:
     data::DataStore& store() { return store_; }
     const QString& AppDir() const { return store_.AppDir(); }
     const QString& DataDir() const { return store_.DataDir(); }
+    // Held from the start-up sequence to the end of the run.
+    const platform::DataDirLock& dataDirLock() const { return dataDirLock_; }
 
     // Set by the main menu's gate; never reset during the run.
     bool AdminUnlocked = false;
@@ -62,9 +65,11 @@ private:
 
     void Timer1Timer();
     void stopAfterError(const QString& message);
+    bool holdDataDir();
 
     static TForm1* instance_;
     data::DataStore store_;
+    platform::DataDirLock dataDirLock_;
     BarProgress* progress_;
     ui::ColorButton* exit_;
     bool failed_ = false;

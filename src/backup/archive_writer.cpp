@@ -1,0 +1,277 @@
+#include "backup/archive_writer.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <limits>
+#include <map>
+#include <thread>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "backup/archive_error.h"
+#include "backup/chunk_deflater.h"
+#include "backup/deflate_pool.h"
+#include "backup/file_writes.h"
+#include "backup/record_names.h"
+#include "data/progress.h"
+
+namespace backup {
+namespace {
+
+constexpr size_t kOutputBuffer = size_t(1) << 20;
+// How long a file waits for another program's statement on it to end.
+constexpr auto kLockPatience = std::chrono::seconds(5);
+
+QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+void appendInt(QByteArray& out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) out.append(char((value >> shift) & 0xFF));
+}
+
+// A data file open for reading, its size taken once it is open. A shared
+// lock keeps another program's statements off it while it is read.
+class DataFile {
+public:
+    explicit DataFile(const QString& path) : path_(path) {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0) fail(QStringLiteral("nu poate fi deschis"));
+        size_ = st.st_size;
+    }
+    ~DataFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    DataFile(const DataFile&) = delete;
+    DataFile& operator=(const DataFile&) = delete;
+
+    int64_t size() const { return size_; }
+
+    void lockForReading() {
+        const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+        while (::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
+            if (errno != EINTR && errno != EWOULDBLOCK) return;  // a file system without locks
+            if (std::chrono::steady_clock::now() >= deadline) {
+                errno = EWOULDBLOCK;
+                fail(QStringLiteral("este folosit de alt program"));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    void readExact(char* out, size_t size) {
+        while (size > 0) {
+            const ssize_t n = ::read(fd_, out, size);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) fail(QStringLiteral("nu poate fi citit"));
+            if (n == 0) throw ArchiveError(QStringLiteral("Fisierul %1 s-a micsorat in timpul salvarii.").arg(shown(path_)));
+            out += n;
+            size -= size_t(n);
+        }
+    }
+
+private:
+    [[noreturn]] void fail(const QString& what) const {
+        throw ArchiveError(QStringLiteral("Fisierul %1 %2: %3.").arg(shown(path_), what, systemError()));
+    }
+
+    QString path_;
+    int fd_ = -1;
+    int64_t size_ = 0;
+};
+
+// The archive being written: a temporary file beside the target, removed
+// unless commit() put it in the target's place.
+class ArchiveOutput {
+public:
+    explicit ArchiveOutput(const QString& target) : target_(target) {
+        const QFileInfo info(target);
+        QByteArray pattern = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+        fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd_ < 0) fail();
+        temporary_ = pattern;
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd_, 0666 & ~mask);
+        buffer_.reserve(kOutputBuffer);
+    }
+    ~ArchiveOutput() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!temporary_.isEmpty()) ::unlink(temporary_.constData());
+    }
+    ArchiveOutput(const ArchiveOutput&) = delete;
+    ArchiveOutput& operator=(const ArchiveOutput&) = delete;
+
+    void write(const char* data, size_t size) {
+        if (buffer_.size() + size > kOutputBuffer) flush();
+        if (size >= kOutputBuffer)
+            writeAll(data, size);
+        else
+            buffer_.insert(buffer_.end(), data, data + size);
+    }
+    void write(const QByteArray& bytes) { write(bytes.constData(), size_t(bytes.size())); }
+
+    void overwriteStart(const QByteArray& bytes) {
+        flush();
+        if (::pwrite(fd_, bytes.constData(), size_t(bytes.size()), 0) != bytes.size()) fail();
+    }
+
+    void commit() {
+        flush();
+        if (::fsync(fd_) != 0) fail();
+        if (::close(fd_) != 0) {
+            fd_ = -1;
+            fail();
+        }
+        fd_ = -1;
+        if (::rename(temporary_.constData(), QFile::encodeName(target_).constData()) != 0) fail();
+        temporary_.clear();
+        const int dir = ::open(QFile::encodeName(QFileInfo(target_).absolutePath()).constData(),
+                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+
+private:
+    [[noreturn]] void fail() const {
+        throw ArchiveError(QStringLiteral("Arhiva %1 nu poate fi scrisa: %2.").arg(shown(target_), systemError()));
+    }
+    void flush() {
+        writeAll(buffer_.data(), buffer_.size());
+        buffer_.clear();
+    }
+    void writeAll(const char* data, size_t size) {
+        if (!writeFully(fd_, data, size)) fail();
+    }
+
+    QString target_;
+    QByteArray temporary_;
+    int fd_ = -1;
+    std::vector<char> buffer_;
+};
+
+// A piece on its way to the archive, in archive order.
+struct PendingPiece {
+    QByteArray before;  // the record's L, name, S and zlib header, before its first piece
+    std::future<std::vector<char>> blocks;
+    QByteArray after;   // the Adler-32, after its last piece
+};
+
+std::vector<QByteArray> recordNames(const QStringList& files) {
+    std::vector<QByteArray> names;
+    std::map<QString, QString> seen;
+    for (const QString& path : files) {
+        const QString fileName = QFileInfo(path).fileName();
+        QString problem = fileNameProblem(fileName);
+        const QByteArray stored = problem.isEmpty() ? recordNameOf(fileName) : QByteArray();
+        if (problem.isEmpty() && stored.isEmpty()) problem = QStringLiteral("numele are caractere din afara codului 1250");
+        if (!problem.isEmpty())
+            throw ArchiveError(QStringLiteral("Fisierul %1 nu poate fi salvat: %2.").arg(shown(path), problem));
+        const auto [same, added] = seen.emplace(sameNameKey(fileName), path);
+        if (!added)
+            throw ArchiveError(QStringLiteral("Fisierele %1 si %2 difera numai prin litere mari si mici si nu pot fi salvate impreuna.")
+                                   .arg(shown(same->second), shown(path)));
+        names.push_back(stored);
+    }
+    return names;
+}
+
+}  // namespace
+
+QStringList listDataFiles(const QString& dataDir) {
+    QStringList files;
+    const QDir dir(dataDir);
+    if (dir.exists() && !dir.isReadable())
+        throw ArchiveError(QStringLiteral("Directorul %1 nu poate fi citit.").arg(shown(dataDir)));
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isDir() || !entry.isFile()) continue;
+        if (DataFile(entry.absoluteFilePath()).size() > 0) files << entry.absoluteFilePath();
+    }
+    return files;
+}
+
+void ArchiveWriter::write(const QStringList& files, data::Progress* progress) const {
+    if (files.size() > std::numeric_limits<int32_t>::max())
+        throw ArchiveError(QStringLiteral("Prea multe fisiere pentru o arhiva."));
+    const std::vector<QByteArray> names = recordNames(files);
+    const int threads = threads_ > 0 ? threads_ : int(std::max(1u, std::thread::hardware_concurrency()));
+    const size_t inFlight = size_t(threads) * 2 + 2;
+
+    ArchiveOutput out(target_);
+    QByteArray count;
+    appendInt(count, 0);
+    out.write(count);
+    if (progress) {
+        progress->setMaximum(int(files.size()));
+        progress->setPosition(0);
+    }
+
+    DeflatePool pool(threads);
+    std::deque<PendingPiece> pending;
+    const auto writeFirstPending = [&] {
+        PendingPiece& piece = pending.front();
+        out.write(piece.before);
+        const std::vector<char> blocks = piece.blocks.get();
+        out.write(blocks.data(), blocks.size());
+        out.write(piece.after);
+        pending.pop_front();
+    };
+
+    int32_t written = 0;
+    for (int i = 0; i < files.size(); ++i) {
+        if (progress) progress->setPosition(i);
+        DataFile file(files[i]);
+        file.lockForReading();
+        const int64_t size = file.size();
+        if (size == 0) continue;
+        if (size > std::numeric_limits<int32_t>::max())
+            throw ArchiveError(QStringLiteral("Fisierul %1 este prea mare pentru o arhiva.").arg(shown(files[i])));
+        ++written;
+        QByteArray before;
+        appendInt(before, uint32_t(names[size_t(i)].size()));
+        before.append(names[size_t(i)]);
+        appendInt(before, uint32_t(size));
+        before.append(reinterpret_cast<const char*>(kZlibHeader), 2);
+
+        uint32_t adler = 1;
+        for (int64_t offset = 0; offset < size;) {
+            const size_t length = size_t(std::min<int64_t>(int64_t(pieceSize_), size - offset));
+            auto piece = std::make_shared<std::vector<char>>(length);
+            file.readExact(piece->data(), length);
+            adler = adler32Update(adler, piece->data(), length);
+            offset += int64_t(length);
+            const bool last = offset == size;
+            PendingPiece next;
+            next.before = std::move(before);
+            before.clear();
+            next.blocks = pool.deflate(std::move(piece), last);
+            if (last)
+                for (int shift = 24; shift >= 0; shift -= 8) next.after.append(char((adler >> shift) & 0xFF));
+            pending.push_back(std::move(next));
+            while (pending.size() > inFlight) writeFirstPending();
+        }
+    }
+    while (!pending.empty()) writeFirstPending();
+    if (written == 0) throw ArchiveError(QStringLiteral("Nu exista nici un fisier cu date de salvat."));
+    count.clear();
+    appendInt(count, uint32_t(written));
+    out.overwriteStart(count);
+    out.commit();
+    if (progress) progress->setPosition(int(files.size()));
+}
+
+}  // namespace backup
