@@ -41,9 +41,7 @@ public:
         if (kind == mkError) failed = true;
         if (buttons != mbDa + mbNu) return mrOk;
         // The first question adds the lines; the second deletes the existing ones.
-        const bool yes = questions_++ == 0 || deleteExisting_;
-        std::cout << (yes ? "DA" : "NU") << '\n';
-        return yes ? mrDa : mrNu;
+        return questions_++ == 0 || deleteExisting_ ? mrDa : mrNu;
     }
     void showProgress(const QString&, int) override {}
     void advanceProgress() override {}
