@@ -20,8 +20,10 @@
 #include <vector>
 
 #include "register_data.h"
+#include "sqlite_db.h"
 #include "engine/database.h"
 #include "engine/statement.h"
+#include "engine/transaction.h"
 
 namespace {
 
@@ -118,53 +120,8 @@ std::vector<int64_t> renumberOrder(size_t lines) {
 
 // ---- runners ------------------------------------------------------------------
 
-class SqliteDb {
-public:
-    explicit SqliteDb(const std::string& file) {
-        if (sqlite3_open(file.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot open " + file);
-    }
-    ~SqliteDb() { sqlite3_close(db_); }
-    SqliteDb(const SqliteDb&) = delete;
-    SqliteDb& operator=(const SqliteDb&) = delete;
+using bench::SqliteDb;
 
-    void exec(const std::string& sql, int (*callback)(void*, int, char**, char**) = nullptr, void* arg = nullptr) {
-        char* error = nullptr;
-        if (sqlite3_exec(db_, sql.c_str(), callback, arg, &error) != SQLITE_OK) {
-            const std::string message = error ? error : "?";
-            sqlite3_free(error);
-            throw std::runtime_error(sql + ": " + message);
-        }
-    }
-
-    // Runs a query and reads every cell, as a result grid would.
-    size_t readAll(const std::string& sql) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sql + ": " + sqlite3_errmsg(db_));
-        size_t rows = 0;
-        uint64_t sum = 0;
-        const int columns = sqlite3_column_count(st);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            ++rows;
-            for (int c = 0; c < columns; ++c) {
-                switch (sqlite3_column_type(st, c)) {
-                case SQLITE_INTEGER: sum += uint64_t(sqlite3_column_int64(st, c)); break;
-                case SQLITE_FLOAT: sum += uint64_t(sqlite3_column_double(st, c)); break;
-                case SQLITE_TEXT:
-                    sum += size_t(sqlite3_column_bytes(st, c)) + *sqlite3_column_text(st, c);
-                    break;
-                default: break;
-                }
-            }
-        }
-        sqlite3_finalize(st);
-        benchmark::DoNotOptimize(sum);
-        return rows;
-    }
-
-private:
-    sqlite3* db_ = nullptr;
-};
 
 void engineSelect(benchmark::State& state, Setup* s, const std::string& text) {
     engine::executeStatement(*s->db, text);  // the tables are read once, as in the program
@@ -186,12 +143,17 @@ std::string renumberText(const std::string& dir, int64_t position, int64_t id) {
            "\nWHERE IDANEXA=" + std::to_string(id);
 }
 
+// The loops run in one transaction, as the program runs them: the journal
+// and the syncs come once, at the commit.
 void engineRenumber(benchmark::State& state, Setup* s) {
     const std::vector<int64_t> ids = renumberOrder(s->lines);
     engine::executeStatement(*s->db, renumberText(s->dir, 1, ids[0]));
-    for (auto _ : state)
+    for (auto _ : state) {
+        engine::Transaction unit(*s->db);
         for (size_t i = 0; i < ids.size(); ++i)
             engine::executeStatement(*s->db, renumberText(s->dir, int64_t(i % 97) + 1, ids[i]));
+        unit.commit();
+    }
     state.counters["statements"] = double(ids.size());
 }
 
@@ -225,7 +187,8 @@ void engineImport(benchmark::State& state, Setup* s) {
     const std::vector<ImportRow> rows = importRows(s->lines);
     int64_t next = int64_t(s->lines) * 2 + 10;
     size_t found = 0;
-    for (auto _ : state)
+    for (auto _ : state) {
+        engine::Transaction unit(*s->db);
         for (const ImportRow& r : rows) {
             const auto hit = engine::executeStatement(
                 *s->db, "SELECT IDTP FROM \"" + s->dir + "\\TP.dbf\"\nWHERE TPNR=\"" + r.number + "\" AND INSAT=\"" +
@@ -237,6 +200,8 @@ void engineImport(benchmark::State& state, Setup* s) {
                                                  r.name + "\",\n\"" + r.village + "\",\n\"01.01.1900\"," + r.area +
                                                  ",\n\"Anexa 2A\"," + std::to_string(r.line) + ")");
         }
+        unit.commit();
+    }
     state.counters["pairs"] = double(rows.size());
     state.counters["found"] = double(found);
 }

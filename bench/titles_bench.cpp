@@ -11,13 +11,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -25,6 +23,7 @@
 
 #include "app/startup_window.h"
 #include "data/annexes.h"
+#include "program_folder.h"
 #include "register_data.h"
 #include "titles/titluri_form.h"
 
@@ -207,11 +206,7 @@ int main(int argc, char** argv) {
 
     Setup s;
     setup = &s;
-    s.form1 = std::make_unique<TForm1>();
-    s.form1->store().setAppDir(s.dir.path());
-    QDir().mkpath(s.form1->store().DataDir());
-    std::cerr << "Writing the register..." << std::endl;
-    bench::writeTables(largeRegister(), s.form1->store().DataDir().toStdString());
+    s.form1 = bench::programWithRegister(s.dir.path(), largeRegister());
     s.form = std::make_unique<TTitluriF>();
     s.form->prepareOpening();
 

@@ -6,14 +6,13 @@
 #include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
 #include "exchange/workbook_readers.h"
+#include "scratch_folder.h"
 
 namespace fuzzing {
 
 inline QString inputFile(const uint8_t* data, size_t size, const char* extension) {
-    const std::string path = "/tmp/terralog_fuzz_" + std::to_string(getpid()) + "." + extension;
+    const std::string path = scratchFolder() + "/input." + extension;
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
         if (size) std::fwrite(data, 1, size, f);
         std::fclose(f);

@@ -12,6 +12,7 @@ packages=(
   libquazip1-qt6-dev libxlsxwriter-dev libminizip-dev
   shapelib xvfb xauth ccache python3
   libreoffice-calc-nogui libreoffice-writer-nogui poppler-utils
+  clang libclang-rt-14-dev  # scripts/fuzz.sh: libFuzzer and the sanitizers
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -17,6 +17,8 @@
 #include "backup/backup_window.h"
 #include "exchange/export_dialogs.h"
 #include "platform/single_instance.h"
+#include "reports/rap_parc_form.h"
+#include "reports/raport_form.h"
 #include "titles/alege_titlu_dialog.h"
 #include "titles/anexa_add_dialog.h"
 #include "titles/titdet_add_dialog.h"
@@ -56,9 +58,13 @@ int main(int argc, char** argv) {
     TTitDetAddF titDetAddF;
     TAnexaAdd1F anexaAdd1F;
     TAlegeTitluF alegeTitluF;
+    TRaportF raportF;
+    TRapParcF rapParcF;
     exchange::Tfrm_Selection frmSelection;
     exchange::Tfrm_ProgressForm frmProgressForm;
     form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
+    form3.OpenGeneralReport = [&raportF] { raportF.OpenReport(); };
+    form3.OpenParcelReport = [&rapParcF] { rapParcF.OpenReport(); };
     form3.OpenBackup = [&form21] { form21.OpenBackup(); };
 
     QObject::connect(&single, &platform::SingleInstance::activationRequested, &app, &bringRunningInstanceForward);

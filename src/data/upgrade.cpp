@@ -1,6 +1,8 @@
 // Upgrade of tables written by older versions. Each step is decided by the
 // table's columns, all of them inspected before any step runs, so a step that
-// has run never runs again.
+// has run never runs again. Each step is one transaction: a step that fails
+// (or a start-up that is stopped) leaves its tables as they were, and the
+// next start runs it again from the beginning.
 #include <initializer_list>
 #include <vector>
 
@@ -9,6 +11,7 @@
 #include <QtEndian>
 
 #include "data/data_store.h"
+#include "engine/transaction.h"
 #include "platform/platform_error.h"
 
 namespace data {
@@ -87,28 +90,40 @@ void DataStore::UpgradeTables() {
 
     const QString tp = quoted(tablePath(QStringLiteral("TP.dbf")));
     if (stepA) {
+        engine::Transaction step;
         run({QStringLiteral("INSERT INTO ") + quoted(tablePath(QStringLiteral("Fisiere.dbf"))), QStringLiteral("(IDTP,FISIER)"),
              QStringLiteral("SELECT IDTP, FISIER"), QStringLiteral("FROM ") + tp});
         run({QStringLiteral("ALTER TABLE ") + tp, QStringLiteral("DROP FISIER")});
+        step.commit();
     }
     if (stepB) {
         const QString tpdet = quoted(tablePath(QStringLiteral("TPDET.dbf")));
+        engine::Transaction step;
         run({QStringLiteral("ALTER TABLE ") + tpdet,
              QStringLiteral("ADD LUNG DECIMAL(8,4),ADD LAT DECIMAL(8,4), ADD COMENT CHAR(50)")});
         run({QStringLiteral("UPDATE ") + tpdet, QStringLiteral("SET LUNG=0, LAT=0,COMENT=\"\"")});
+        step.commit();
     }
     if (stepC) {
         const QString rf = quoted(tablePath(QStringLiteral("RF.dbf")));
+        engine::Transaction step;
         run({QStringLiteral("ALTER TABLE ") + rf,
              QStringLiteral("ADD TITULAR CHAR(120),ADD LOT CHAR(16),ADD ANEXA CHAR(16),ADD TIP CHAR(10),ADD CATEG CHAR(20)")});
         run({QStringLiteral("UPDATE ") + rf, QStringLiteral("SET TITULAR=\" * toate *\","),
              QStringLiteral("LOT=\" * toate *\","), QStringLiteral("ANEXA=\" * toate *\","),
              QStringLiteral("TIP=\" * toate *\","), QStringLiteral("CATEG=\" * toate *\"")});
+        step.commit();
     }
-    if (stepD) renumberAnnexLines();
+    if (stepD) {
+        engine::Transaction step;
+        renumberAnnexLines();
+        step.commit();
+    }
     if (stepE) {
+        engine::Transaction step;
         run({QStringLiteral("ALTER TABLE ") + tp, QStringLiteral("ADD SUPTOT DECIMAL(9,4)")});
         run({QStringLiteral("UPDATE ") + tp, QStringLiteral("SET SUPTOT=0")});
+        step.commit();
     }
 }
 

@@ -11,9 +11,12 @@
 #include "engine/dbf_format.h"
 #include "engine/dbf_table.h"
 #include "engine/errors.h"
+#include "engine/file_io.h"
 #include "engine/file_names.h"
+#include "engine/journal.h"
 #include "engine/table_file.h"
 #include "engine/text.h"
+#include "engine/write_unit.h"
 
 namespace engine {
 namespace {
@@ -105,8 +108,10 @@ struct Database::Impl {
         std::shared_ptr<DbfTable> table;
     };
     std::map<std::string, Entry> entries;
+    std::shared_ptr<UnitHost> units = std::make_shared<UnitHost>();
 
     Entry& entry(const std::string& resolved) {
+        recoverFolder(fileio::folderOf(resolved));
         const FileIdentity onDisk = FileIdentity::of(statTable(resolved));
         Entry& e = entries[resolved];
         if (!e.file) e.file = TableFile::open(resolved);
@@ -120,14 +125,17 @@ struct Database::Impl {
         // costs here. A file to read again is read under a shared lock.
         Entry& e = entries[resolved];
         if (e.table && e.table->isWriting()) return e.table;
-        const FileIdentity onDisk = FileIdentity::of(statTable(resolved));
+        if (cleanupPending()) recoverFolder(fileio::folderOf(resolved));
+        FileIdentity onDisk = FileIdentity::of(statTable(resolved));
         if (e.table && e.file && e.table->identity() == onDisk) return e.table;
+        recoverFolder(fileio::folderOf(resolved));
+        onDisk = FileIdentity::of(statTable(resolved));
         if (!e.file) e.file = TableFile::open(resolved);
         e.file->follow(onDisk);
         TableFile::ReadLock lock(*e.file);
         if (e.table && e.table->identity() == e.file->identity()) return e.table;
         e.table.reset();
-        e.table = DbfTable::load(e.file, resolved, cpgBeside(resolved));
+        e.table = DbfTable::load(e.file, resolved, cpgBeside(resolved), units);
         return e.table;
     }
 
@@ -153,19 +161,29 @@ struct Database::Impl {
     // Writes the table anew through `build`, which gets the new file, the
     // table's file, its current layout and record count; the old file stays
     // whole until the complete new one replaces it.
+    // The old file is kept until the unit (the transaction, or the
+    // rewrite's own) ends, so a failure after the new file took the name
+    // still puts the old one back.
     template <class Build>
     void rewrite(const std::string& resolved, Build build) {
         Entry& e = entry(resolved);
-        if (e.file->isBeingWritten())
+        WriteUnit* open = units->open.get();
+        if (e.file->hasOpenStatement() || (e.file->isBeingWritten() && !(open && open->holds(*e.file))))
             throw TableError("The table " + resolved + " is being written by a statement and cannot be rebuilt now");
-        ExclusiveHold hold(e.file);
+        std::unique_ptr<WriteUnit> own;
+        if (!open) own = std::make_unique<WriteUnit>();
+        WriteUnit& unit = open ? *open : *own;
+        unit.join(e.file, nullptr);
         e.table.reset();
         size_t count = 0;
+        unit.beforeReplace(*e.file);
         const DbfLayout layout = readLayout(*e.file, count);
         TableFile::NewFile replacement(resolved);
         build(replacement, *e.file, layout, count);
         replacement.write(std::string(1, kDbfEndOfFile));
         e.file->replace(replacement);
+        unit.afterReplace(*e.file);
+        if (own) own->commit();
     }
 };
 
@@ -179,6 +197,8 @@ Database& Database::global() {
 
 std::shared_ptr<Table> Database::table(std::string_view path) { return impl_->table(path); }
 
+UnitHost& Database::units() { return *impl_->units; }
+
 bool Database::exists(std::string_view path) const {
     struct stat st {};
     return ::stat(resolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -188,6 +208,7 @@ std::string Database::resolve(std::string_view path) const { return resolvePath(
 
 void Database::createTable(std::string_view path, const std::vector<FieldDef>& fields) {
     const std::string resolved = resolvePath(path);
+    recoverFolder(fileio::folderOf(resolved));
     if (exists(resolved)) throw TableError("Table already exists: " + resolved);
     DbfLayout layout = DbfLayout::fresh();
     for (const FieldDef& def : fields) {
@@ -199,10 +220,17 @@ void Database::createTable(std::string_view path, const std::vector<FieldDef>& f
     }
     arrangeLayout(layout);
     checkSizes(layout, resolved);
+    // A unit of its own removes the file again when the creation fails after
+    // the file took its name.
+    std::unique_ptr<WriteUnit> own;
+    if (!impl_->units->open) own = std::make_unique<WriteUnit>();
+    WriteUnit& unit = own ? *own : *impl_->units->open;
     TableFile::NewFile file(resolved);
     file.write(buildHeader(layout, 0));
     file.write(std::string(1, kDbfEndOfFile));
+    unit.beforeCreate(resolved, file.identity());
     file.create(resolved);
+    if (own) own->commit();
 }
 
 void Database::alterTable(std::string_view path, const std::vector<FieldDef>& add, const std::vector<std::string>& drop) {

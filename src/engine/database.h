@@ -10,6 +10,8 @@
 
 namespace engine {
 
+struct UnitHost;
+
 // The catalog of table files a process works on. Paths are given as the
 // statements write them: "\" or "/" as separator, the file name matched
 // without regard to letter case in its folder ("TP.dbf" opens TP.DBF).
@@ -24,8 +26,10 @@ public:
     static Database& global();
 
     // The table, read from disk the first time and again whenever the file
-    // changed since (size, time or identity). Throws TableError naming the path
-    // when the file is missing, damaged, or held exclusively by another program.
+    // changed since (size, time or identity). Before a reading, what a stopped
+    // process left in the table's folder is rolled back or removed (see
+    // journal.h). Throws TableError naming the path when the file is missing,
+    // damaged, or held exclusively by another program.
     std::shared_ptr<Table> table(std::string_view path);
     bool exists(std::string_view path) const;
     // The path on disk a statement path names (the existing file when one
@@ -57,6 +61,9 @@ public:
     const std::string& tempDir() const { return tempDir_; }
 
 private:
+    friend class Transaction;
+    UnitHost& units();
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::string tempDir_;

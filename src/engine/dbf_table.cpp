@@ -30,34 +30,60 @@ bool holds(FieldType field, ValueType value) {
 
 }  // namespace
 
-// The writes of one statement. Holds the file exclusively from creation to
-// commit (or destruction); refuses to start on a reading the file has moved
-// away from, since record numbers of a stale reading would hit other records.
-// When the writes end the table takes the file's new identity, so the catalog
-// goes on handing out this reading, which the writes kept equal to the file.
+// The writes of one statement, in the unit its catalog holds open or in a
+// unit of its own that commits with the statement. Refuses to start on a
+// reading the file has moved away from, since record numbers of a stale
+// reading would hit other records. A statement abandoned after a write rolls
+// its unit back.
 class DbfTable::TableWriter final : public Table::Writer {
 public:
     explicit TableWriter(std::shared_ptr<DbfTable> table) : table_(std::move(table)) {
-        TableFile& file = *table_->file_;
-        if (file.isBeingWritten())
-            throw TableError("The table " + table_->path_ + " is already being written by another statement");
-        file.acquireExclusive();
-        struct stat st {};
-        const bool exists = ::stat(table_->path_.c_str(), &st) == 0;
-        const FileIdentity current = file.identity();
-        if (!exists || !current.sameFile(FileIdentity::of(st)) || current != table_->identity_) {
-            file.releaseExclusive();
-            throw TableError("The table " + table_->path_ + " was changed by another program; read it again");
+        DbfTable& t = *table_;
+        TableFile& file = *t.file_;
+        if (file.hasOpenStatement())
+            throw TableError("The table " + t.path_ + " is already being written by another statement");
+        WriteUnit* open = t.units_ ? t.units_->open.get() : nullptr;
+        if (open && open->holds(file)) {
+            const auto reading = open->readingOf(file);
+            if (reading.get() != static_cast<UnitReading*>(&t)) {
+                if (reading || t.identity_ != file.identity())
+                    throw TableError("The table " + t.path_ + " was changed by another program; read it again");
+                open->setReading(file, table_);
+            }
+            unit_ = open;
+        } else {
+            if (file.isBeingWritten())
+                throw TableError("The table " + t.path_ + " is already being written by another statement");
+            file.acquireExclusive();
+            struct stat st {};
+            const bool exists = ::stat(t.path_.c_str(), &st) == 0;
+            const FileIdentity current = file.identity();
+            if (!exists || !current.sameFile(FileIdentity::of(st)) || current != t.identity_) {
+                file.releaseExclusive();
+                throw TableError("The table " + t.path_ + " was changed by another program; read it again");
+            }
+            if (!open) {
+                own_ = std::make_unique<WriteUnit>();
+                open = own_.get();
+            }
+            try {
+                open->join(t.file_, table_);
+            } catch (...) {
+                file.releaseExclusive();
+                throw;
+            }
+            file.releaseExclusive();  // the unit holds it now
+            unit_ = open;
         }
-        file.setBeingWritten(true);
-        table_->writing_ = true;
+        t.writing_ = true;
+        file.setOpenStatement(true);
     }
 
     ~TableWriter() override {
         try {
-            finish();
+            finish(false);
         } catch (const Error&) {
-            // The statement is being abandoned; its writes are already in the file.
+            // The statement is being abandoned with an error of its own.
         }
     }
 
@@ -83,6 +109,7 @@ public:
                 blankCell(f, out);
         }
         bytes.back() = kDbfEndOfFile;
+        wrote_ = true;
         t.file_->appendRecord(layout.headerLength + uint64_t(n) * layout.recordLength, bytes, uint32_t(n + 1));
 
         ColumnStore& rows = *t.ownRows();
@@ -101,6 +128,7 @@ public:
         const DbfField& f = t.physical(field);
         std::string cell(size_t(f.width), ' ');
         encodeCell(f, v, t.codePage_, &cell[0]);
+        wrote_ = true;
         t.file_->writeRecordBytes(recordOffset(record) + 1 + f.offset, cell);
         stamp_ = true;
 
@@ -117,13 +145,14 @@ public:
         DbfTable& t = *table_;
         checkRecord(record);
         if (t.deleted_[record]) return;
+        wrote_ = true;
         t.file_->writeRecordBytes(recordOffset(record), "*");
         stamp_ = true;
         t.unindexRecord(record);
         t.deleted_[record] = 1;
     }
 
-    void commit() override { finish(); }
+    void commit() override { finish(true); }
 
 private:
     void checkRecord(uint32_t record) const {
@@ -135,27 +164,27 @@ private:
         return table_->layout_.headerLength + uint64_t(record) * table_->layout_.recordLength;
     }
 
-    void finish() {
+    void finish(bool commit) {
         if (done_) return;
         done_ = true;
         DbfTable& t = *table_;
-        std::exception_ptr failure;
-        try {
-            if (stamp_) t.file_->stampHeader();
-        } catch (const Error&) {
-            failure = std::current_exception();
+        t.file_->setOpenStatement(false);
+        if (commit && stamp_) {
+            try {
+                t.file_->stampHeader();
+            } catch (const Error&) {
+                unit_->abandon();
+                throw;
+            }
         }
-        // The records written are in the file and in memory alike, whether or
-        // not the date could be written.
-        try {
-            t.identity_ = t.file_->identity();
-        } catch (const Error&) {
-            t.identity_ = FileIdentity();
+        if (own_) {
+            if (commit)
+                own_->commit();
+            else
+                own_->rollback();
+        } else if (!commit && wrote_) {
+            unit_->abandon();
         }
-        t.file_->setBeingWritten(false);
-        t.writing_ = false;
-        t.file_->releaseExclusive();
-        if (failure) std::rethrow_exception(failure);
     }
 
     void checkOpen() const {
@@ -163,17 +192,33 @@ private:
     }
 
     std::shared_ptr<DbfTable> table_;
+    std::unique_ptr<WriteUnit> own_;
+    WriteUnit* unit_ = nullptr;
     bool stamp_ = false;
+    bool wrote_ = false;
     bool done_ = false;
 };
 
-DbfTable::DbfTable(std::shared_ptr<TableFile> file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
+DbfTable::DbfTable(std::shared_ptr<TableFile> file, std::string path, std::shared_ptr<UnitHost> units)
+    : file_(std::move(file)), units_(std::move(units)), path_(std::move(path)) {}
 
 std::shared_ptr<DbfTable> DbfTable::load(std::shared_ptr<TableFile> file, const std::string& path,
-                                         std::optional<CodePage> cpgPage) {
-    std::shared_ptr<DbfTable> table(new DbfTable(std::move(file), path));
+                                         std::optional<CodePage> cpgPage, std::shared_ptr<UnitHost> units) {
+    std::shared_ptr<DbfTable> table(new DbfTable(std::move(file), path, std::move(units)));
     table->read(cpgPage);
     return table;
+}
+
+void DbfTable::unitEnded(bool committed) {
+    writing_ = false;
+    // Rolled back, the rows here are ahead of the file: the catalog reads it again.
+    identity_ = FileIdentity();
+    if (!committed) return;
+    try {
+        identity_ = file_->identity();
+    } catch (const Error&) {
+        // Unknown, so read again.
+    }
 }
 
 void DbfTable::read(std::optional<CodePage> cpgPage) {

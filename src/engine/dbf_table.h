@@ -10,19 +10,21 @@
 #include "engine/field_index.h"
 #include "engine/table.h"
 #include "engine/table_file.h"
+#include "engine/write_unit.h"
 
 namespace engine {
 
 // A dBase table read whole into a column store. Each object is one reading
 // of the file: when the file changes under it, the catalog reads a new one,
 // and this one refuses to write.
-class DbfTable final : public Table, public std::enable_shared_from_this<DbfTable> {
+class DbfTable final : public Table, public UnitReading, public std::enable_shared_from_this<DbfTable> {
 public:
     // Reads the file; the caller holds it for reading. `path` is the name the
     // table is known by; `cpgPage` the code page a .cpg file beside it names,
-    // which wins over the header's language driver byte.
+    // which wins over the header's language driver byte. Statements join the
+    // unit `units` holds open, or make a unit of their own.
     static std::shared_ptr<DbfTable> load(std::shared_ptr<TableFile> file, const std::string& path,
-                                          std::optional<CodePage> cpgPage);
+                                          std::optional<CodePage> cpgPage, std::shared_ptr<UnitHost> units);
 
     const std::string& path() const override { return path_; }
     const std::vector<FieldDef>& fields() const override { return fields_; }
@@ -36,14 +38,15 @@ public:
 
     // The file as it was when read or last written by this object.
     const FileIdentity& identity() const { return identity_; }
-    // A statement is writing through this reading: it equals the file, whose
-    // identity it takes when the writes end.
+    // A unit is writing through this reading: it equals the file as the unit
+    // has it, and takes the file's identity when the unit commits.
     bool isWriting() const { return writing_; }
+    void unitEnded(bool committed) override;
     CodePage codePage() const { return codePage_; }
 
 private:
     class TableWriter;
-    DbfTable(std::shared_ptr<TableFile> file, std::string path);
+    DbfTable(std::shared_ptr<TableFile> file, std::string path, std::shared_ptr<UnitHost> units);
     void read(std::optional<CodePage> cpgPage);
     const DbfField& physical(int field) const;
     std::shared_ptr<ColumnStore> ownRows();
@@ -54,6 +57,7 @@ private:
     FieldIndex& indexOf(int field);
 
     std::shared_ptr<TableFile> file_;
+    std::shared_ptr<UnitHost> units_;
     std::string path_;
     CodePage codePage_ = CodePage::Cp1250;
     DbfLayout layout_;

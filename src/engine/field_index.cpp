@@ -1,21 +1,12 @@
 #include "engine/field_index.h"
 
+#include "engine/bit_mix.h"
+
 namespace engine {
-namespace {
-
-uint64_t mix(uint64_t x) {
-    x ^= x >> 30;
-    x *= 0xBF58476D1CE4E5B9ULL;
-    x ^= x >> 27;
-    x *= 0x94D049BB133111EBULL;
-    return x ^ (x >> 31);
-}
-
-}  // namespace
 
 size_t FieldIndex::find(uint64_t key) const {
     const size_t mask = slots_.size() - 1;
-    size_t i = size_t(mix(key)) & mask;
+    size_t i = size_t(mixBits(key)) & mask;
     while (slots_[i].tail != kFree && slots_[i].key != key) i = (i + 1) & mask;
     return i;
 }

@@ -1,5 +1,6 @@
 #include "engine/sql_parser.h"
 
+#include <algorithm>
 #include <string>
 
 #include "engine/text.h"
@@ -17,6 +18,10 @@ bool isReserved(std::string_view w) {
         if (equalsIgnoreCase(w, r)) return true;
     return false;
 }
+
+// How deep expressions may nest: the binder and the evaluator walk them
+// recursively, and the stack must hold any text a user or a file can give.
+constexpr uint32_t kMaxDepth = 200;
 
 class Parser {
 public:
@@ -259,9 +264,28 @@ private:
     }
 
     int32_t add(AstExpr e) {
+        const auto depthOf = [&](int32_t i) { return i >= 0 && size_t(i) < depths_.size() ? depths_[size_t(i)] : 0u; };
+        const uint32_t depth = 1 + std::max(depthOf(e.left), depthOf(e.right));
+        if (depth > kMaxDepth) t_.fail(e.offset, "the expression is nested too deeply");
         exprs_.push_back(e);
+        depths_.resize(exprs_.size());
+        depths_.back() = depth;
         return int32_t(exprs_.size() - 1);
     }
+
+    // Counts the parser's own recursion (parentheses, NOT, signs).
+    class Nesting {
+    public:
+        explicit Nesting(Parser& p) : p_(p) {
+            if (++p_.nesting_ > kMaxDepth) p_.t_.fail(p_.cur().offset, "the expression is nested too deeply");
+        }
+        ~Nesting() { --p_.nesting_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& p_;
+    };
     int32_t node(AstOp op, uint32_t offset, int32_t left, int32_t right = -1) {
         AstExpr e;
         e.op = op;
@@ -292,6 +316,7 @@ private:
     }
 
     int32_t negation() {
+        const Nesting nesting(*this);
         if (isWord("NOT")) {
             const uint32_t at = cur().offset;
             ++pos_;
@@ -354,6 +379,7 @@ private:
     }
 
     int32_t unary() {
+        const Nesting nesting(*this);
         if (isSymbol("-")) {
             const uint32_t at = cur().offset;
             ++pos_;
@@ -416,6 +442,8 @@ private:
 
     const TokenList& t_;
     std::vector<AstExpr>& exprs_;
+    std::vector<uint32_t> depths_;  // per node of exprs_ made here
+    uint32_t nesting_ = 0;
     size_t pos_ = 0;
 };
 

@@ -87,6 +87,7 @@ struct JoinPlan {
     bool left = false;
     std::vector<std::pair<int32_t, int32_t>> keys;  // (expression over earlier sources, expression over this one)
     std::vector<int32_t> residualTerms;             // the rest of ON
+    std::vector<int32_t> buildTerms;                // WHERE terms on this table alone
 };
 
 struct AggregateState {
@@ -134,9 +135,10 @@ private:
         if (sel_.where >= 0) {
             const int32_t where = binder_.bindCondition(sel_.where);
             for (int32_t term : conjunctsOf(exprs_, where)) {
-                if ((binder_.sourceMask(term) & ~uint64_t(1)) == 0)
+                const uint64_t mask = binder_.sourceMask(term);
+                if ((mask & ~uint64_t(1)) == 0)
                     scanTerms_.push_back(term);
-                else
+                else if (!pushIntoJoin(term, mask))
                     postTerms_.push_back(term);
             }
         }
@@ -184,6 +186,22 @@ private:
             plan.residualTerms.push_back(term);
         }
         joins_.push_back(std::move(plan));
+    }
+
+    // A WHERE term on one joined table only, false for that table's NULL row,
+    // keeps exactly the tuples whose row of that table passes it: the join
+    // then hashes only the rows that pass and, for a LEFT JOIN, adds no NULL
+    // row (the term would drop it). The result is the same, in the same order.
+    bool pushIntoJoin(int32_t term, uint64_t mask) {
+        for (size_t j = 0; j < joins_.size(); ++j) {
+            if (mask != uint64_t(1) << (j + 1)) continue;
+            const std::vector<uint32_t> nullRows(width_, kNoRow);
+            if (holds(exprs_, term, rowOf(nullRows.data()))) return false;
+            joins_[j].buildTerms.push_back(term);
+            joins_[j].left = false;
+            return true;
+        }
+        return false;
     }
 
     std::string outputName(const AstSelectItem& item) const {
@@ -334,6 +352,13 @@ private:
         for (uint32_t r = 0; r < n; ++r) {
             if (src.table->isDeleted(r)) continue;
             scratch[self] = r;
+            bool passes = true;
+            for (int32_t term : plan.buildTerms)
+                if (!holds(exprs_, term, rowOf(scratch.data()))) {
+                    passes = false;
+                    break;
+                }
+            if (!passes) continue;
             uint64_t h = 0;
             bool null = false;
             for (const auto& key : plan.keys) {
@@ -433,6 +458,55 @@ private:
         }
     }
 
+    // The one source all GROUP BY keys are plain columns of, or -1.
+    int rowKeyedSource() const {
+        int source = -1;
+        for (int32_t k : groupKeys_) {
+            const BoundExpr& e = exprs_[size_t(k)];
+            if (e.op != ExprOp::Column || (source >= 0 && int(e.source) != source)) return -1;
+            source = int(e.source);
+        }
+        return source;
+    }
+
+    // Numbers the groups of the given tuples (indexes, in order) by first
+    // appearance, appending each group's first tuple to groupRep_; returns
+    // the group of each given tuple.
+    std::vector<uint32_t> numberGroups(const std::vector<uint32_t>& given) {
+        const size_t nKeys = groupKeys_.size();
+        const size_t buckets = bucketCountFor(given.size());
+        std::vector<uint32_t> heads(buckets, kNoRow), next, groupOf(given.size());
+        std::vector<uint64_t> hashes;
+        std::vector<Datum> keys(nKeys);
+        for (size_t i = 0; i < given.size(); ++i) {
+            const uint32_t* tuple = &tuples_[size_t(given[i]) * width_];
+            uint64_t h = 0;
+            for (size_t k = 0; k < nKeys; ++k) {
+                keys[k] = evaluate(exprs_, groupKeys_[k], rowOf(tuple));
+                h = combineHash(h, datumHash(keys[k]));
+            }
+            const size_t b = h & (buckets - 1);
+            uint32_t g = heads[b];
+            for (; g != kNoRow; g = next[g]) {
+                if (hashes[g] != h) continue;
+                const uint32_t* rep = &tuples_[size_t(groupRep_[g]) * width_];
+                bool equal = true;
+                for (size_t k = 0; k < nKeys && equal; ++k)
+                    equal = sameKey(keys[k], evaluate(exprs_, groupKeys_[k], rowOf(rep)));
+                if (equal) break;
+            }
+            if (g == kNoRow) {
+                g = uint32_t(groupRep_.size());
+                groupRep_.push_back(given[i]);
+                hashes.push_back(h);
+                next.push_back(heads[b]);
+                heads[b] = g;
+            }
+            groupOf[i] = g;
+        }
+        return groupOf;
+    }
+
     void aggregate() {
         const size_t count = tuples_.size() / width_;
         const size_t nAggs = aggregates_.size();
@@ -444,37 +518,34 @@ private:
             states.resize(nAggs);
             for (size_t t = 0; t < count; ++t) accumulate(states.data(), &tuples_[t * width_]);
         } else {
-            const size_t buckets = bucketCountFor(count);
-            std::vector<uint32_t> heads(buckets, kNoRow), next;
-            std::vector<uint64_t> hashes;
-            std::vector<Datum> keys(nKeys);
-            for (size_t t = 0; t < count; ++t) {
-                const uint32_t* tuple = &tuples_[t * width_];
-                uint64_t h = 0;
-                for (size_t k = 0; k < nKeys; ++k) {
-                    keys[k] = evaluate(exprs_, groupKeys_[k], rowOf(tuple));
-                    h = combineHash(h, datumHash(keys[k]));
+            std::vector<uint32_t> groupOf(count);
+            const int source = rowKeyedSource();
+            if (source > 0) {
+                // The keys are columns of one joined table, read at its rows in
+                // random order: the tuples are first numbered by that row (the
+                // same row has the same keys) and only the first tuple of each
+                // row has its keys read.
+                const size_t rows = stores_[size_t(source)]->rowCount();
+                std::vector<uint32_t> slotOfRow(rows + 1, kNoRow);  // the last slot: no row (NULL)
+                std::vector<uint32_t> firsts, slotOf(count);
+                for (size_t t = 0; t < count; ++t) {
+                    const uint32_t r = tuples_[t * width_ + size_t(source)];
+                    uint32_t& slot = slotOfRow[r == kNoRow ? rows : r];
+                    if (slot == kNoRow) {
+                        slot = uint32_t(firsts.size());
+                        firsts.push_back(uint32_t(t));
+                    }
+                    slotOf[t] = slot;
                 }
-                const size_t b = h & (buckets - 1);
-                uint32_t g = heads[b];
-                for (; g != kNoRow; g = next[g]) {
-                    if (hashes[g] != h) continue;
-                    const uint32_t* rep = &tuples_[size_t(groupRep_[g]) * width_];
-                    bool equal = true;
-                    for (size_t k = 0; k < nKeys && equal; ++k)
-                        equal = sameKey(keys[k], evaluate(exprs_, groupKeys_[k], rowOf(rep)));
-                    if (equal) break;
-                }
-                if (g == kNoRow) {
-                    g = uint32_t(groupRep_.size());
-                    groupRep_.push_back(uint32_t(t));
-                    hashes.push_back(h);
-                    next.push_back(heads[b]);
-                    heads[b] = g;
-                    states.resize(states.size() + nAggs);
-                }
-                accumulate(&states[size_t(g) * nAggs], tuple);
+                const std::vector<uint32_t> groupOfFirst = numberGroups(firsts);
+                for (size_t t = 0; t < count; ++t) groupOf[t] = groupOfFirst[slotOf[t]];
+            } else {
+                std::vector<uint32_t> all(count);
+                std::iota(all.begin(), all.end(), 0u);
+                groupOf = numberGroups(all);
             }
+            states.resize(groupRep_.size() * nAggs);
+            for (size_t t = 0; t < count; ++t) accumulate(states.data() + size_t(groupOf[t]) * nAggs, &tuples_[t * width_]);
         }
         aggValues_.resize(groupRep_.size() * nAggs);
         for (size_t g = 0; g < groupRep_.size(); ++g)

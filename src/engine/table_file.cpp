@@ -1,11 +1,13 @@
 // Invariants of table file writes:
 // - Every byte a statement writes into a table file goes through
-//   TableFile::writeAt, the one place where a rollback journal would keep the
-//   bytes it overwrites.
-// - The file is a valid table at every moment: a new record and the
-//   end-of-file byte after it are written before the header's record count is
-//   raised, so a crash between the two leaves the old count and a record that
-//   no reader sees.
+//   TableFile::writeAt, which hands it to the statement's unit of writes
+//   (write_unit.cpp): the unit keeps the original bytes in its rollback
+//   journal (journal.cpp, where the protocol is stated) before the file
+//   changes, and writes the file only at commit or when it holds too much.
+// - Whatever a reader of another process can see is a whole table: the
+//   records a unit appends and the header's record count that counts them
+//   reach the file in the same unit, under the exclusive lock, and a unit
+//   stopped midway is rolled back before the next reading.
 // - A change of the whole file (pack, new columns) is never made in place: a
 //   complete new file is written beside the table, synced, and renamed over
 //   it, so the old table or the new one is whole at every moment.
@@ -28,6 +30,9 @@
 
 #include "engine/dbf_format.h"
 #include "engine/errors.h"
+#include "engine/fault_injection.h"
+#include "engine/file_io.h"
+#include "engine/write_unit.h"
 
 namespace engine {
 namespace {
@@ -55,19 +60,6 @@ std::string canonical(const std::string& path) {
     std::string out(real);
     std::free(real);
     return out;
-}
-
-std::string directoryOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-void syncDirectory(const std::string& path) {
-    const int dir = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return;
-    ::fsync(dir);
-    ::close(dir);
 }
 
 bool lockPatiently(int fd, int operation) {
@@ -187,16 +179,15 @@ void TableFile::releaseExclusive() {
 
 void TableFile::writeAt(uint64_t offset, std::string_view bytes) {
     if (!writable_) throw TableError("The table file " + path_ + " cannot be written: it is read-only");
-    while (!bytes.empty()) {
-        const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), off_t(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failed("write");
-        }
-        bytes.remove_prefix(size_t(n));
-        offset += uint64_t(n);
-    }
+    if (!unit_) throw TableError("The table file " + path_ + " is written outside a unit of writes");
+    unit_->write(*this, offset, bytes);
 }
+
+void TableFile::writeThrough(uint64_t offset, std::string_view bytes) {
+    fileio::writeAt(fd_, offset, bytes, "the table file " + path_);
+}
+
+void TableFile::syncFile() { fileio::sync(fd_, "the table file " + path_); }
 
 void TableFile::appendRecord(uint64_t offset, std::string_view recordAndEnd, uint32_t newCount) {
     writeAt(offset, recordAndEnd);
@@ -223,9 +214,9 @@ void TableFile::replace(NewFile& replacement) {
     if (::fstat(fd_, &st) != 0) failed("examine");
     replacement.flush();
     ::fchmod(replacement.fd_, st.st_mode & 07777);
-    // The new file carries this process's lock before anyone can open it.
-    if (exclusive_ > 0 || readers_ > 0) ::flock(replacement.fd_, exclusive_ > 0 ? LOCK_EX : LOCK_SH);
     replacement.placeAs(path_, true);
+    // The new file carried its writer's lock until now; it takes this process's.
+    ::flock(replacement.fd_, exclusive_ > 0 ? LOCK_EX : readers_ > 0 ? LOCK_SH : LOCK_UN);
     ::close(fd_);
     fd_ = replacement.fd_;
     replacement.fd_ = -1;
@@ -234,12 +225,10 @@ void TableFile::replace(NewFile& replacement) {
 }
 
 TableFile::NewFile::NewFile(const std::string& besidePath) : target_(besidePath) {
-    const std::string dir = directoryOf(besidePath);
-    const size_t slash = besidePath.rfind('/');
-    const std::string base = slash == std::string::npos ? besidePath : besidePath.substr(slash + 1);
-    std::string name = dir + "/." + base + ".XXXXXX";
+    std::string name = fileio::folderOf(besidePath) + "/." + fileio::fileNameOf(besidePath) + ".XXXXXX";
     fd_ = ::mkostemp(&name[0], O_CLOEXEC);
     if (fd_ < 0) failed("create a new file beside");
+    ::flock(fd_, LOCK_EX);
     tempPath_ = name;
 }
 
@@ -252,6 +241,12 @@ void TableFile::NewFile::failed(const char* what) const {
     throw TableError(std::string("Cannot ") + what + " the table file " + target_ + ": " + std::strerror(errno));
 }
 
+FileIdentity TableFile::NewFile::identity() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) failed("examine");
+    return FileIdentity::of(st);
+}
+
 void TableFile::NewFile::write(std::string_view bytes) {
     buffer_.append(bytes.data(), bytes.size());
     if (buffer_.size() >= kNewFileBuffer) flush();
@@ -259,26 +254,13 @@ void TableFile::NewFile::write(std::string_view bytes) {
 
 void TableFile::NewFile::patch(uint64_t offset, std::string_view bytes) {
     flush();
-    while (!bytes.empty()) {
-        const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), off_t(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failed("write");
-        }
-        bytes.remove_prefix(size_t(n));
-        offset += uint64_t(n);
-    }
+    fileio::writeAt(fd_, offset, bytes, "the new file of the table " + target_);
 }
 
 void TableFile::NewFile::flush() {
-    while (!buffer_.empty()) {
-        const ssize_t n = ::write(fd_, buffer_.data(), buffer_.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failed("write");
-        }
-        buffer_.erase(0, size_t(n));
-    }
+    fileio::writeAt(fd_, written_, buffer_, "the new file of the table " + target_);
+    written_ += buffer_.size();
+    buffer_.clear();
 }
 
 void TableFile::NewFile::create(const std::string& path) {
@@ -290,7 +272,8 @@ void TableFile::NewFile::create(const std::string& path) {
 }
 
 void TableFile::NewFile::placeAs(const std::string& path, bool replaceExisting) {
-    if (::fsync(fd_) != 0) failed("sync");
+    fileio::sync(fd_, "the new file of the table " + target_);
+    if (!faults::allow(faults::Operation::Write)) failed("replace");
     int rc = replaceExisting ? ::rename(tempPath_.c_str(), path.c_str())
                              : ::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE);
     if (rc != 0 && !replaceExisting && errno == EINVAL) {
@@ -303,7 +286,7 @@ void TableFile::NewFile::placeAs(const std::string& path, bool replaceExisting) 
         failed("replace");
     }
     tempPath_.clear();
-    syncDirectory(path);
+    fileio::syncDirectory(fileio::folderOf(path));
 }
 
 }  // namespace engine

@@ -11,6 +11,8 @@
 
 namespace engine {
 
+class WriteUnit;
+
 // What tells a file apart from its earlier self: another program's write
 // changes the size or a time, a replacement by rename changes the inode.
 struct FileIdentity {
@@ -63,11 +65,15 @@ public:
     void acquireExclusive();
     void releaseExclusive();
     bool heldExclusively() const { return exclusive_ > 0; }
-    // One statement writes a file at a time, whichever catalog it came from.
-    bool isBeingWritten() const { return beingWritten_; }
-    void setBeingWritten(bool writing) { beingWritten_ = writing; }
+    // One unit of writes (a statement or a transaction) holds a file at a
+    // time, whichever catalog it came from; within it, one statement at a time.
+    bool isBeingWritten() const { return unit_ != nullptr; }
+    void joinUnit(WriteUnit* unit) { unit_ = unit; }
+    void leaveUnit() { unit_ = nullptr; }
+    bool hasOpenStatement() const { return statementOpen_; }
+    void setOpenStatement(bool open) { statementOpen_ = open; }
 
-    // In-place writes of a statement.
+    // In-place writes of a statement, held by its unit until it commits.
     // A new record (followed by the end-of-file byte) at `offset`, then the
     // header's date and record count.
     void appendRecord(uint64_t offset, std::string_view recordAndEnd, uint32_t newCount);
@@ -75,6 +81,12 @@ public:
     void writeRecordBytes(uint64_t offset, std::string_view bytes);
     // The header's date of last update, when it is not today's already.
     void stampHeader();
+    // After a rollback the header may carry an older date again.
+    void forgetStamp() { stamped_ = {}; }
+
+    // The unit's own access: bytes straight to the file, and its sync.
+    void writeThrough(uint64_t offset, std::string_view bytes);
+    void syncFile();
 
     // A whole new file built beside this one: when `fill` has written all of
     // it, it is synced and renamed over the table's file, which this object
@@ -94,14 +106,17 @@ private:
     bool writable_ = false;
     int exclusive_ = 0;  // holders in this process
     int readers_ = 0;
-    bool beingWritten_ = false;
+    WriteUnit* unit_ = nullptr;
+    bool statementOpen_ = false;
     // The date this process last wrote into the header of the open file, so
     // a statement rewrites it only when the day has changed.
     std::array<uint8_t, 3> stamped_{};
 };
 
-// A file being written beside a table, under a temporary name. Nothing of it
-// is visible under the table's name until TableFile::replace or create.
+// A file being written beside a table, under the name ".<table>.xxxxxx",
+// locked while it is written: an opening of a table in the folder removes
+// such a file when nobody holds it (a stopped ALTER, pack or CREATE). Nothing
+// of it is visible under the table's name until TableFile::replace or create.
 class TableFile::NewFile {
 public:
     explicit NewFile(const std::string& besidePath);
@@ -110,6 +125,8 @@ public:
     NewFile& operator=(const NewFile&) = delete;
 
     void write(std::string_view bytes);
+    // The file's identity, which it keeps when it takes its name.
+    FileIdentity identity() const;
     // Overwrites bytes already written (a header whose count is known last).
     void patch(uint64_t offset, std::string_view bytes);
     // Places the complete file as `path`, which must not exist yet.
@@ -124,6 +141,7 @@ private:
     std::string target_;
     std::string tempPath_;
     int fd_ = -1;
+    uint64_t written_ = 0;
     std::string buffer_;
 };
 

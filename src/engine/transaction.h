@@ -7,6 +7,8 @@
 
 namespace engine {
 
+class WriteUnit;
+
 // Several statements, on one or several tables of `db`, as one unit: every
 // statement run on `db` (through executeStatement, a Query, a TableDataset)
 // while the object lives joins it. Destroyed without commit() -> rolled back.
@@ -14,6 +16,9 @@ namespace engine {
 // outer one: its commit() does nothing until the outer commits; its rollback
 // (or destruction without commit) makes the whole unit roll back and the
 // outer commit() then throws TableError.
+//
+// The tables written stay locked for other programs until the unit ends, and
+// the files of one unit must lie in one folder (its journal's).
 class Transaction {
 public:
     explicit Transaction(Database& db = Database::global());
@@ -28,13 +33,13 @@ public:
     // in the journal and put back on rollback and on crash recovery.
     void protectFile(const std::string& path);
 
-    struct Unit;
-
 private:
+    void leave();
+
     Database& db_;
-    std::shared_ptr<Unit> unit_;
+    std::shared_ptr<WriteUnit> unit_;
     bool outer_ = false;
-    bool done_ = false;
+    bool ended_ = false;
 };
 
 }  // namespace engine

@@ -6,6 +6,8 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QUrl>
 
 #include "platform/interaction.h"
@@ -62,6 +64,21 @@ std::optional<QString> askText(QWidget* parent, const QString& caption, const QS
     const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, initialText, &ok);
     if (!ok) return std::nullopt;
     return text;
+}
+
+bool askPrinter(QWidget* parent, QPrinter& printer) {
+    if (Interaction::scripted()) {
+        DialogRequest request;
+        request.kind = DialogKind::Print;
+        request.caption = printer.docName();
+        const DialogAnswer a = Interaction::answer(request);
+        if (!a.accepted) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(a.text);
+        return true;
+    }
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool openWithShell(const QString& path) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace platform {
@@ -21,6 +22,10 @@ std::optional<QString> askSaveFileName(QWidget* parent, const QString& title, co
 // A modal text-input dialog; the text confirmed, or nothing when cancelled.
 std::optional<QString> askText(QWidget* parent, const QString& caption, const QString& prompt,
                                const QString& initialText);
+
+// The print dialog over the printer's settings; false when cancelled. A
+// scripted answer prints into the PDF file it names.
+bool askPrinter(QWidget* parent, QPrinter& printer);
 
 // Opens the file with the application associated with its type; false when
 // none could be started.

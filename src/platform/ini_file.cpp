@@ -3,7 +3,11 @@
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include "platform/platform_error.h"
@@ -40,6 +44,13 @@ void save(const QString& path, const CSimpleIniA& ini) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw PlatformError(QStringLiteral("Fisierul %1 nu poate fi scris: %2").arg(path, file.errorString()));
+    // The new file's name too must outlive a power cut: an identifier counter
+    // that came back older would hand out identifiers again.
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }

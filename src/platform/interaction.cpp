@@ -14,6 +14,7 @@ QString dialogKindName(DialogKind kind) {
     case DialogKind::ShellOpen: return QStringLiteral("shell open");
     case DialogKind::ErrorBox: return QStringLiteral("error box");
     case DialogKind::Balloon: return QStringLiteral("balloon");
+    case DialogKind::Print: return QStringLiteral("print dialog");
     }
     return QString();
 }
@@ -77,6 +78,11 @@ ScriptedAnswers& ScriptedAnswers::textInput(std::optional<QString> text) {
 
 ScriptedAnswers& ScriptedAnswers::shellOpen(bool opened) {
     answers_.push_back({DialogKind::ShellOpen, 0, opened, QString()});
+    return *this;
+}
+
+ScriptedAnswers& ScriptedAnswers::print(std::optional<QString> pdfFile) {
+    answers_.push_back({DialogKind::Print, 0, pdfFile.has_value(), pdfFile.value_or(QString())});
     return *this;
 }
 

@@ -16,7 +16,7 @@ namespace platform {
 // script installed they show as usual. With a script installed, a window that
 // asks takes the next scripted answer instead of showing anything, and every
 // request is recorded, so tests drive the forms without a person.
-enum class DialogKind { Message, Password, OpenFile, SaveFile, TextInput, ShellOpen, ErrorBox, Balloon };
+enum class DialogKind { Message, Password, OpenFile, SaveFile, TextInput, ShellOpen, ErrorBox, Balloon, Print };
 
 QString dialogKindName(DialogKind kind);
 
@@ -87,6 +87,8 @@ public:
     ScriptedAnswers& textInput(std::optional<QString> text);
     // Whether the shell managed to open the file.
     ScriptedAnswers& shellOpen(bool opened = true);
+    // The print dialog confirmed with printing into this PDF file, or nothing for cancel.
+    ScriptedAnswers& print(std::optional<QString> pdfFile);
 
     const std::vector<DialogRequest>& requests() const { return requests_; }
     std::vector<DialogRequest> requestsOf(DialogKind kind) const;

@@ -11,6 +11,7 @@
 #include "app/message_dialog.h"
 #include "app/progress_window.h"
 #include "engine/decimal.h"
+#include "engine/transaction.h"
 #include "platform/dialogs.h"
 #include "platform/text_codec.h"
 #include "titles/stored_path.h"
@@ -136,6 +137,8 @@ void TTitluriF::RelocateFiles(const QString& newFolder) {
     };
 
     try {
+        // Every stored path changes, or none does.
+        engine::Transaction unit;
         Ty.setTableName(tablePath(QStringLiteral("Fisiere.dbf")).toStdString());
         letPendingEventsRun();
         Ty.open();
@@ -153,6 +156,7 @@ void TTitluriF::RelocateFiles(const QString& newFolder) {
             progress.Bar->setValue(progress.Bar->value() + 1);
             letPendingEventsRun();
         }
+        unit.commit();
     } catch (...) {
         // The error that stopped the walk is the one to report.
         try {

@@ -27,6 +27,7 @@
 #include "titles/line_detail_panel.h"
 #include "titles/title_columns.h"
 #include "titles/upper_case_validator.h"
+#include "ui/command_button.h"
 #include "ui/data_grid.h"
 #include "ui/dataset_model.h"
 #include "ui/header_band.h"
@@ -37,16 +38,7 @@ constexpr int kLeftPanelWidth = 214;
 using titles::kWidestCode;
 
 QToolButton* commandButton(const QString& caption, const QString& picture, QWidget* parent) {
-    auto* b = new QToolButton(parent);
-    b->setText(caption);
-    b->setIcon(pictureIcon(picture));
-    b->setIconSize(QSize(20, 20));
-    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    b->setMinimumHeight(28);
-    // Like the speed buttons of a form: the keys stay with the grids.
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
+    return ui::commandButton(caption, pictureIcon(picture), parent);
 }
 
 QToolButton* smallButton(const QString& hint, const QString& picture, QWidget* parent) {

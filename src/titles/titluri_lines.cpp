@@ -11,6 +11,7 @@
 #include "data/annexes.h"
 #include "data/data_store.h"
 #include "data/text_routines.h"
+#include "engine/transaction.h"
 #include "titles/anexa_add_dialog.h"
 #include "titles/annex_lists.h"
 #include "titles/titluri_form.h"
@@ -161,12 +162,17 @@ void TTitluriF::DeleteLineBClick() {
               mbDa + mbNu) != mrDa)
         return;
     const QString id = QString::fromStdString(Anex.field("IDANEXA").asString());
-    runStatement({QStringLiteral("UPDATE \"") + tablePath(QStringLiteral("TP.dbf")) + QLatin1Char('"'),
-                  QStringLiteral("SET IDANEXA=NULL, ANEXA=\"\""), QStringLiteral("WHERE IDANEXA=") + id});
-    letPendingEventsRun();
-    runStatement({QStringLiteral("DELETE FROM \"") + tablePath(QStringLiteral("Anexe1.dbf")) + QLatin1Char('"'),
-                  QStringLiteral("WHERE IDANEXA=") + id});
-    letPendingEventsRun();
+    {
+        // The titles are freed and the line goes, or neither.
+        engine::Transaction unit;
+        runStatement({QStringLiteral("UPDATE \"") + tablePath(QStringLiteral("TP.dbf")) + QLatin1Char('"'),
+                      QStringLiteral("SET IDANEXA=NULL, ANEXA=\"\""), QStringLiteral("WHERE IDANEXA=") + id});
+        letPendingEventsRun();
+        runStatement({QStringLiteral("DELETE FROM \"") + tablePath(QStringLiteral("Anexe1.dbf")) + QLatin1Char('"'),
+                      QStringLiteral("WHERE IDANEXA=") + id});
+        letPendingEventsRun();
+        unit.commit();
+    }
     // The titles just detached must not keep showing their old line.
     Tx.open();
     Anex.open();

@@ -8,6 +8,7 @@
 #include "app/message_dialog.h"
 #include "data/annexes.h"
 #include "data/data_store.h"
+#include "engine/transaction.h"
 #include "titles/titlu_add_dialog.h"
 #include "titles/titluri_form.h"
 #include "ui/date_edit.h"
@@ -79,17 +80,30 @@ void TTitluriF::TitluDeleteBClick() {
               mkConfirmation, mbDa + mbNu) != mrDa)
         return;
     const QString id = QString::fromStdString(Tx.field("IDTP").asString());
-    runStatement({QStringLiteral("DELETE FROM \"") + tablePath(QStringLiteral("TP.dbf")) + QLatin1Char('"'),
-                  QStringLiteral("WHERE IDTP=") + id});
-    letPendingEventsRun();
-    runStatement({QStringLiteral("DELETE FROM \"") + tablePath(QStringLiteral("TPDET.dbf")) + QLatin1Char('"'),
-                  QStringLiteral("WHERE IDTP=") + id});
-    letPendingEventsRun();
-    if (Tp.isOpen()) {
-        // Only this title's records, whatever the table showed a moment ago.
-        Tp.setFilter("IDTP=" + id.toStdString());
-        Tp.setFiltered(true);
-        while (!Tp.isEmpty()) Tp.deleteRecord();
+    const bool filesShown = Tp.isOpen();
+    try {
+        // The title goes with its surfaces and files, or nothing goes.
+        engine::Transaction unit;
+        runStatement({QStringLiteral("DELETE FROM \"") + tablePath(QStringLiteral("TP.dbf")) + QLatin1Char('"'),
+                      QStringLiteral("WHERE IDTP=") + id});
+        letPendingEventsRun();
+        runStatement({QStringLiteral("DELETE FROM \"") + tablePath(QStringLiteral("TPDET.dbf")) + QLatin1Char('"'),
+                      QStringLiteral("WHERE IDTP=") + id});
+        letPendingEventsRun();
+        if (filesShown) {
+            // Only this title's records, whatever the table showed a moment ago.
+            Tp.setFilter("IDTP=" + id.toStdString());
+            Tp.setFiltered(true);
+            while (!Tp.isEmpty()) Tp.deleteRecord();
+        }
+        unit.commit();
+    } catch (...) {
+        // Rolled back: the files grid shows the table as it is again.
+        try {
+            if (filesShown) Tp.open();
+        } catch (...) {
+        }
+        throw;
     }
     Dx.open();
     letPendingEventsRun();

@@ -211,6 +211,8 @@ bool DataGrid::viewportEvent(QEvent* event) {
     QString tip;
     if (rowHint_ && index.isValid()) tip = rowHint_(index.row());
     if (tip.isEmpty()) tip = toolTip();
+    // Forms may separate a tooltip's lines by carriage returns.
+    tip.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (tip.isEmpty()) {
         QToolTip::hideText();
         event->ignore();

@@ -2,6 +2,7 @@
 #include <QFile>
 
 #include "data_fixture.h"
+#include "engine/fault_injection.h"
 
 namespace {
 
@@ -225,6 +226,61 @@ TEST_F(Upgrade, AFailedStepIsReportedAndLeavesTheTablesUsable) {
     log.clear();
     store.UpgradeTables();
     EXPECT_EQ(rows("SELECT IDTP, FISIER FROM " + quoted("Fisiere.dbf")), (Rows{"2|a.jpg"}));
+}
+
+// A step is one transaction: stopped by a full disk at any of its writes, it
+// leaves its tables as before (the trigger still holds) and the next start
+// runs it whole.
+TEST_F(Upgrade, AStepStoppedMidwayIsUndoneAndRunsWholeNextTime) {
+    const auto oldTables = [&] {
+        replaceTable("TPDET.DBF", kOldTpdet);
+        replaceTable("ANEXE1.DBF", kOldAnexe);
+        for (int id = 2; id < 6; ++id) {
+            exec(QString("INSERT INTO %1 (IDTP, IDDET, SUPRAF) VALUES (2, %2, 1.25)").arg(quoted("TPDET.DBF")).arg(id));
+            exec(QString("INSERT INTO %1 (IDANEXA, ANEXA, TIPANX) VALUES (%2, \"Anexa 3\", \"\")")
+                     .arg(quoted("ANEXE1.DBF"))
+                     .arg(id));
+        }
+    };
+    const Rows upgradedSurfaces{"2|0|", "3|0|", "4|0|", "5|0|"};
+    const Rows numberedLines{"2|1", "3|2", "4|3", "5|4"};
+    const auto surfaces = [&] {
+        if (columnNames("TPDET.DBF").back() != "COMENT") return Rows{"old"};
+        return rows("SELECT IDDET, LUNG, COMENT FROM " + quoted("TPDET.dbf") + " ORDER BY IDDET");
+    };
+    const auto lines = [&] {
+        if (columnNames("ANEXE1.DBF").back() != "NRCRTA") return Rows{"old"};
+        return rows("SELECT IDANEXA, NRCRTA FROM " + quoted("Anexe1.dbf") + " ORDER BY IDANEXA");
+    };
+
+    oldTables();
+    engine::faults::arm({});
+    store.UpgradeTables();
+    const long operations = engine::faults::operations();
+    engine::faults::disarm();
+    ASSERT_EQ(surfaces(), upgradedSurfaces);
+    ASSERT_EQ(lines(), numberedLines);
+    for (long k = 1; k <= operations; ++k) {
+        oldTables();
+        engine::faults::arm(engine::faults::Plan::diskFullFrom(k));
+        bool failed = false;
+        try {
+            store.UpgradeTables();
+        } catch (const std::exception&) {
+            failed = true;
+        }
+        engine::faults::disarm();
+        // Past its commit a step is done, whatever its clean-up met.
+        const Rows s = surfaces(), l = lines();
+        EXPECT_TRUE(s == upgradedSurfaces || (failed && s == Rows{"old"})) << "write " << k;
+        EXPECT_TRUE(l == numberedLines || (failed && l == Rows{"old"})) << "write " << k;
+        EXPECT_FALSE(QFile::exists(dir.filePath("UpGr0.ser"))) << "write " << k;
+        store.UpgradeTables();
+        EXPECT_EQ(surfaces(), upgradedSurfaces) << "write " << k;
+        EXPECT_EQ(lines(), numberedLines) << "write " << k;
+        // The five tables, and nothing left beside them.
+        EXPECT_EQ(QDir(store.DataDir()).entryList(QDir::Files | QDir::Hidden).size(), 5) << "write " << k;
+    }
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "terralog-test-XXXXXX").string();
+    explicit TempDir(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+        std::string pattern = (base / "terralog-test-XXXXXX").string();
         if (!::mkdtemp(&pattern[0])) throw std::runtime_error("cannot create a temporary folder");
         path_ = pattern;
     }

@@ -1,5 +1,7 @@
 #include "platform/interaction.h"
 
+#include <QPrinter>
+
 #include <gtest/gtest.h>
 
 #include "platform/dialogs.h"
@@ -40,6 +42,19 @@ TEST(Interaction, DialogsTakeAnswersInOrderAndAreRecorded) {
     EXPECT_EQ(input.text, "Suprafata");
     EXPECT_EQ(input.initialText, "0");
     EXPECT_EQ(script.requests()[3].path, "/tmp/poza.jpg");
+}
+
+TEST(Interaction, AScriptedPrintDialogPrintsIntoThePdfItNames) {
+    ScriptedAnswers script;
+    script.print(QString("/tmp/raport.pdf")).print(std::nullopt);
+    QPrinter printer;
+    printer.setDocName("RAPORT GENERAL");
+    EXPECT_TRUE(askPrinter(nullptr, printer));
+    EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(printer.outputFileName(), "/tmp/raport.pdf");
+    EXPECT_EQ(script.requests()[0].kind, DialogKind::Print);
+    EXPECT_EQ(script.requests()[0].caption, "RAPORT GENERAL");
+    EXPECT_FALSE(askPrinter(nullptr, printer));
 }
 
 TEST(Interaction, NoticesAreRecordedWithoutAnswers) {

@@ -203,16 +203,18 @@ TEST_F(MovedFiles, DaMovesEveryStoredPathKeepingEachName) {
     EXPECT_EQ(TContor::instance().Bar->value(), 5);
 }
 
-TEST_F(MovedFiles, AFailedMoveStillGivesTheFormBack) {
-    // A name that fits its old folder but not the new one stops the walk there.
+TEST_F(MovedFiles, AFailedMoveChangesNoPathAndGivesTheFormBack) {
+    // A name that fits its old folder but not the new one stops the walk
+    // there, and the paths it had changed go back; the file the user found
+    // again was stored before the question.
     exec("DELETE FROM " + quoted("Fisiere.dbf") + " WHERE IDTP=" + QString::number(cal));
     const QString longName = QString(100, 'n') + ".jpg";
     addFile(cal, "D:\\" + longName);
     addFile(cal, "E:\\ultim.jpg");
     answers.message(mrDa).openFile(moved + "titlu 1.jpg").message(mrDa);
     EXPECT_ANY_THROW(form->PozaShowB->click());
-    EXPECT_EQ(files(), (Rows{row(ana, moved + "titlu 1.jpg"), row(ana, moved + "plan.pdf"),
-                             row(bob, moved + "poza 2.png"), row(bob, ""), row(cal, "D:\\" + longName),
+    EXPECT_EQ(files(), (Rows{row(ana, moved + "titlu 1.jpg"), row(ana, "C:\\Scanari\\plan.pdf"),
+                             row(bob, "D:\\alte\\poza 2.png"), row(bob, ""), row(cal, "D:\\" + longName),
                              row(cal, "E:\\ultim.jpg")}));
     EXPECT_TRUE(form->Tp.isOpen());
     EXPECT_EQ(form->Tp.recordCount(), 2);

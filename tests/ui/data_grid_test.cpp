@@ -241,14 +241,15 @@ TEST_F(DataGridTest, ShowsTheRowHintOrElseTheGridsTooltip) {
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
     EXPECT_EQ(hover(inRow), "");
+    // Lines separated by carriage returns show as lines.
     grid_->setToolTip("ANEXA 3\r\rSatul : BRADU");
-    EXPECT_EQ(hover(inRow), "ANEXA 3\r\rSatul : BRADU");
+    EXPECT_EQ(hover(inRow), "ANEXA 3\n\nSatul : BRADU");
     grid_->setRowHint([this](int row) {
         return row == 1 ? QString::fromStdString(ds_.rowValue(row, 3).toString()) : QString();
     });
     EXPECT_EQ(hover(inRow), "IONESCU MARIA");
     const QPoint otherRow = grid_->visualRect(grid_->datasetModel()->index(0, column("SATUL"))).center();
-    EXPECT_EQ(hover(otherRow), "ANEXA 3\r\rSatul : BRADU");
+    EXPECT_EQ(hover(otherRow), "ANEXA 3\n\nSatul : BRADU");
     QToolTip::hideText();
 }
 

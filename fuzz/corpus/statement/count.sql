@@ -1,0 +1,1 @@
+SELECT Count(*) FROM "{DataDir}\TP.DBF" WHERE DATA>"01.06.1995"
