@@ -33,12 +33,15 @@ protected:
     ToolRun exportTo(QStringList args) {
         return runTool(TERRALOG_EXPORT_BIN, QStringList{QStringLiteral("--data"), store.DataDir()} + args);
     }
-    QStringList sheet(const QString& path) {
+    // The sheet's rows, those columns of each joined by "|".
+    QStringList sheet(const QString& path, const std::vector<int>& columns = {1, 3, 4, 21}) {
         const auto book = exchange::openWorkbookFile(path);
         QStringList out;
-        for (int r = 1; r <= book->usedRows(); ++r)
-            out << book->cellText(r, 1) + QLatin1Char('|') + book->cellText(r, 3) + QLatin1Char('|') +
-                       book->cellText(r, 4) + QLatin1Char('|') + book->cellText(r, 21);
+        for (int r = 1; r <= book->usedRows(); ++r) {
+            QStringList cells;
+            for (const int c : columns) cells << book->cellText(r, c);
+            out << cells.join(QLatin1Char('|'));
+        }
         return out;
     }
 };
@@ -125,6 +128,45 @@ TEST_F(CommandLineTest, ExportWritesTheAnnexListWithTheViewsFilters) {
             EXPECT_EQ(sheet(out), c.rows);
         }
     }
+}
+
+// Each report with every filter neutral: the general one by holder, the
+// per-parcel one by title number, under their export headings.
+TEST_F(CommandLineTest, ExportWritesAReportAsItOpens) {
+    addLine(2, QStringLiteral("Anexa 2A"), 1, QStringLiteral("BRAN"), QStringLiteral("POP ION"));
+    addTitle(7, QStringLiteral("12"), QStringLiteral("BRAN"), QStringLiteral("POP ION"), QStringLiteral("Anexa 2A"), 2);
+    addTitle(8, QStringLiteral("3"), QStringLiteral("ARINI"), QStringLiteral("ANA"), QString(), 0);
+    for (const char* values : {"(7, 20, \"EXTRAVILAN\", \"Arabil\", 1.5)", "(7, 21, \"INTRAVILAN\", \"Curti\", 0.25)",
+                               "(8, 22, \"EXTRAVILAN\", \"Vii\", 2)"})
+        run(QStringLiteral("INSERT INTO ") + quoted(QStringLiteral("TPDET.dbf")) +
+            QStringLiteral(" (IDTP, IDDET, TIP, CATEG, SUPRAF) VALUES ") + QString::fromLatin1(values));
+    const QString general = dir.path() + QStringLiteral("/general.xlsx");
+    const ToolRun g = exportTo({QStringLiteral("--report"), QStringLiteral("general"), QStringLiteral("--format"),
+                                QStringLiteral("xlsx"), general});
+    ASSERT_EQ(g.exitCode, 0) << g.err.toStdString();
+    EXPECT_EQ(exchange::openWorkbookFile(general)->usedColumns(), 15);
+    EXPECT_EQ(sheet(general, {1, 2, 4, 5, 12, 15}),
+              (QStringList{"Nr. Crt.|Satul|Titulari|Titlul Nr.|Suprafata|Detalii", "1|ARINI|ANA|3|2|",
+                           "2|BRAN|POP ION|12|1.5|", "3|BRAN|POP ION|12|0.25|"}));
+
+    const QString parcel = dir.path() + QStringLiteral("/parcel.xls");
+    const ToolRun p = exportTo({QStringLiteral("--report"), QStringLiteral("parcel"), QStringLiteral("--format"),
+                                QStringLiteral("xls"), parcel});
+    ASSERT_EQ(p.exitCode, 0) << p.err.toStdString();
+    EXPECT_EQ(sheet(parcel, {1, 2, 3, 4, 5}),
+              (QStringList{"Nr. Crt.|Anexa|Titlul Nr.|Suprafata|Titulari", "1|Anexa 2A|12|1.75|POP ION",
+                           "2||3|2|ANA"}));
+}
+
+TEST_F(CommandLineTest, AReportOfAFolderWithoutTablesFailsWithOne) {
+    const QString empty = dir.path() + QStringLiteral("/Gol");
+    ASSERT_TRUE(QDir().mkpath(empty));
+    const ToolRun r = runTool(TERRALOG_EXPORT_BIN, {QStringLiteral("--data"), empty, QStringLiteral("--report"),
+                                                    QStringLiteral("general"), QStringLiteral("--format"),
+                                                    QStringLiteral("csv"), dir.path() + QStringLiteral("/r.csv")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("terralog-export: Table does not exist: "))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/r.csv")));
 }
 
 }  // namespace
