@@ -2,6 +2,7 @@
 // names. A SELECT prints a header line of column names and one line per row,
 // the fields separated by tabs; any other statement prints the number of rows
 // it changed. Errors go to standard error with exit status 1.
+#include <charconv>
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -11,21 +12,60 @@
 
 namespace {
 
+// A number in its shortest form, as Decimal::toString writes it.
+void appendNumber(std::string& line, engine::Decimal d) {
+    const int64_t units = d.units();
+    const uint64_t magnitude = units < 0 ? 0 - uint64_t(units) : uint64_t(units);
+    const uint64_t whole = magnitude / uint64_t(engine::Decimal::kOne);
+    uint64_t fraction = magnitude % uint64_t(engine::Decimal::kOne);
+    if (units < 0) line += '-';
+    char digits[24];
+    line.append(digits, std::to_chars(digits, digits + sizeof digits, whole).ptr);
+    if (fraction == 0) return;
+    int decimals = engine::Decimal::kScale;
+    while (fraction % 10 == 0) {
+        fraction /= 10;
+        --decimals;
+    }
+    line += '.';
+    for (int i = decimals - 1; i >= 0; --i, fraction /= 10) digits[i] = char('0' + fraction % 10);
+    line.append(digits, size_t(decimals));
+}
+
+void appendCell(std::string& line, const engine::ColumnStore& rows, size_t r, size_t c) {
+    switch (rows.fields()[c].type) {
+    case engine::FieldType::Text: line += rows.text(r, c); return;
+    case engine::FieldType::Number:
+        if (!rows.isNull(r, c)) appendNumber(line, rows.number(r, c));
+        return;
+    default: line += rows.value(r, c).toString(); return;
+    }
+}
+
 void printRows(const engine::ColumnStore& rows) {
-    std::string line;
+    constexpr size_t kFlushAt = 1 << 20;
+    rows.loadAll();
+    std::string out;
     for (size_t c = 0; c < rows.columnCount(); ++c) {
-        if (c > 0) line += '\t';
-        line += rows.fields()[c].name;
+        if (c > 0) out += '\t';
+        out += rows.fields()[c].name;
     }
-    std::cout << line << '\n';
+    out += '\n';
+    constexpr size_t kCellsAhead = 16, kTextsAhead = 8;
     for (size_t r = 0; r < rows.rowCount(); ++r) {
-        line.clear();
+        rows.prefetch(r + kCellsAhead, false);
+        rows.prefetch(r + kTextsAhead, true);
         for (size_t c = 0; c < rows.columnCount(); ++c) {
-            if (c > 0) line += '\t';
-            line += rows.value(r, c).toString();
+            if (c > 0) out += '\t';
+            appendCell(out, rows, r, c);
         }
-        std::cout << line << '\n';
+        out += '\n';
+        if (out.size() >= kFlushAt) {
+            std::cout.write(out.data(), std::streamsize(out.size()));
+            out.clear();
+        }
     }
+    std::cout.write(out.data(), std::streamsize(out.size()));
 }
 
 }  // namespace

@@ -135,7 +135,7 @@ struct Database::Impl {
         TableFile::ReadLock lock(*e.file);
         if (e.table && e.table->identity() == e.file->identity()) return e.table;
         e.table.reset();
-        e.table = DbfTable::load(e.file, resolved, cpgBeside(resolved), units);
+        e.table = DbfTable::open(e.file, resolved, cpgBeside(resolved), units);
         return e.table;
     }
 
@@ -156,6 +156,27 @@ struct Database::Impl {
         const std::string resolved = resolvePath(path);
         found.insert_or_assign(std::string(path), resolved);
         return current(resolved);
+    }
+
+    // Whether packing would leave the file as it is: a record count that
+    // matches the records present, nothing after the last one but the
+    // end-of-file byte, and no record marked deleted. The reading in memory
+    // knows the marks when it is still the file's.
+    bool isPacked(Entry& e) {
+        size_t count = 0;
+        const DbfLayout layout = readLayout(*e.file, count);
+        const FileIdentity id = e.file->identity();
+        const uint64_t end = layout.headerLength + uint64_t(count) * layout.recordLength;
+        if (layout.headerCount != count) return false;
+        if (uint64_t(id.size) != end) {
+            char last = 0;
+            if (uint64_t(id.size) != end + 1 || e.file->readAt(end, &last, 1) != 1 || last != kDbfEndOfFile)
+                return false;
+        }
+        if (e.table && !e.table->isWriting() && e.table->identity() == id) return !e.table->hasDeletedRecords();
+        bool deleted = false;
+        forEachRecord(*e.file, layout, count, [&](std::string_view record) { deleted = deleted || record[0] == '*'; });
+        return !deleted;
     }
 
     // Writes the table anew through `build`, which gets the new file, the
@@ -282,6 +303,12 @@ void Database::alterTable(std::string_view path, const std::vector<FieldDef>& ad
 
 void Database::packTable(std::string_view path) {
     const std::string resolved = resolvePath(path);
+    Impl::Entry& e = impl_->entry(resolved);
+    if (e.file->isBeingWritten())
+        throw TableError("The table " + resolved + " is being written by a statement and cannot be packed now");
+    ExclusiveHold hold(e.file);
+    // An already packed table keeps its bytes, the header's date included.
+    if (impl_->isPacked(e)) return;
     impl_->rewrite(resolved, [&](TableFile::NewFile& out, const TableFile& file, const DbfLayout& layout, size_t count) {
         const std::string header = buildHeader(layout, uint32_t(count));
         out.write(header);

@@ -43,7 +43,9 @@ public:
     // record: a complete new file is written beside the old one and renamed
     // over it, so the old table or the new one is whole at every moment.
     void alterTable(std::string_view path, const std::vector<FieldDef>& add, const std::vector<std::string>& drop);
-    // Removes the records marked deleted, the same way (new file, atomic rename).
+    // Removes the records marked deleted, the same way (new file, atomic
+    // rename). A table that holds none, whose record count is right and that
+    // ends after its last record leaves its file untouched.
     void packTable(std::string_view path);
 
     // Exclusive use of a table: an operating-system lock that other processes

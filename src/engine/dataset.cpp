@@ -41,7 +41,7 @@ std::optional<Date> Field::asDate() const {
 Value CalcRow::get(std::string_view field) const {
     const int col = dataset_.store_->findField(field);
     if (col < 0) throw BindError("Field '" + std::string(field) + "' not found");
-    return dataset_.store_->value(row_, size_t(col));
+    return dataset_.cells().value(row_, size_t(col));
 }
 
 void CalcRow::set(std::string_view calculatedField, const Value& v) {
@@ -153,7 +153,7 @@ Value Dataset::rowValue(int index, int field) const {
     if (!open_ || index < 0 || index >= recordCount()) return Value::null();
     const uint32_t row = storeRow(index);
     const size_t stored = store_->columnCount();
-    if (size_t(field) < stored) return store_->value(row, size_t(field));
+    if (size_t(field) < stored) return cells().value(row, size_t(field));
     return calc_.value(row, size_t(field) - stored);
 }
 
@@ -161,7 +161,7 @@ bool Dataset::rowIsNull(int index, int field) const {
     if (!open_ || index < 0 || index >= recordCount()) return true;
     const uint32_t row = storeRow(index);
     const size_t stored = store_->columnCount();
-    if (size_t(field) < stored) return store_->isNull(row, size_t(field));
+    if (size_t(field) < stored) return cells().isNull(row, size_t(field));
     return calc_.isNull(row, size_t(field) - stored);
 }
 
@@ -197,7 +197,7 @@ bool Dataset::locate(std::string_view fieldName, const Value& value) {
     const int n = recordCount();
     for (int i = 0; i < n; ++i) {
         const uint32_t row = storeRow(i);
-        const bool hit = size_t(col) < stored ? cellEquals(*store_, row, size_t(col), value)
+        const bool hit = size_t(col) < stored ? cellEquals(cells(), row, size_t(col), value)
                                               : cellEquals(calc_, row, size_t(col) - stored, value);
         if (hit) {
             moveTo(i);
@@ -240,7 +240,7 @@ void Dataset::applyFilter() {
     const size_t n = allBase_ ? store_->rowCount() : base_.size();
     for (size_t i = 0; i < n; ++i) {
         const uint32_t row = allBase_ ? uint32_t(i) : base_[i];
-        if (filter_->matches(*store_, row)) visible_.push_back(row);
+        if (filter_->matches(cells(), row)) visible_.push_back(row);
     }
 }
 
@@ -263,8 +263,17 @@ void Dataset::computeCalculated() {
     }
 }
 
+const ColumnStore& Dataset::cells() const {
+    if (!decoded_) {
+        store_->loadAll();
+        decoded_ = true;
+    }
+    return *store_;
+}
+
 void Dataset::setRows(std::shared_ptr<const ColumnStore> store, std::vector<uint32_t> order, bool allRows) {
     store_ = std::move(store);
+    decoded_ = false;
     base_ = std::move(order);
     allBase_ = allRows;
     allFields_ = store_->fields();
@@ -286,6 +295,7 @@ void Dataset::setRows(std::shared_ptr<const ColumnStore> store, std::vector<uint
 void Dataset::rowsChanged(std::shared_ptr<const ColumnStore> store, std::vector<uint32_t> order, bool allRows,
                           std::optional<uint32_t> currentStoreRow) {
     store_ = std::move(store);
+    decoded_ = false;
     base_ = std::move(order);
     allBase_ = allRows;
     computeCalculated();

@@ -148,7 +148,8 @@ protected:
     void releaseRows() { store_.reset(); }
     // Store row of a visible row.
     uint32_t storeRow(int index) const;
-    const ColumnStore* store() const { return store_.get(); }
+    // The rows, every column decoded: what reads cells goes through here.
+    const ColumnStore* store() const { return &cells(); }
     void notifyReset();
 
 private:
@@ -159,9 +160,13 @@ private:
     void setCurrent(int index);
     void scrolled();
     void notifyCurrent();
+    // A dataset shows, filters and searches all its columns: they are decoded
+    // together, on the first read of a cell, in one pass per table.
+    const ColumnStore& cells() const;
 
     bool open_ = false;
     std::shared_ptr<const ColumnStore> store_;
+    mutable bool decoded_ = false;  // store_ has every column decoded
     std::vector<uint32_t> base_;  // dataset rows (store rows), unless allBase_
     bool allBase_ = true;
     std::vector<uint32_t> visible_;  // rows passing the filter, unless !filtering

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "engine/errors.h"
 #include "engine/text.h"
@@ -50,6 +51,36 @@ std::string_view trimBoth(std::string_view s) {
     while (i < n && isBlankByte(s[i])) ++i;
     while (n > i && isBlankByte(s[n - 1])) --n;
     return s.substr(i, n - i);
+}
+
+// The units of a number cell as writers store it (blanks, an optional minus,
+// digits, at most four decimals); nullopt for anything else, which the
+// general reading then handles.
+std::optional<int64_t> plainNumberUnits(std::string_view b) {
+    constexpr int kMaxWholeDigits = 14;  // and four decimals: within 64 bits
+    size_t i = 0;
+    const size_t n = b.size();
+    while (i < n && b[i] == ' ') ++i;
+    const bool negative = i < n && b[i] == '-';
+    if (negative) ++i;
+    int64_t units = 0;
+    int digits = 0;
+    while (i < n && b[i] >= '0' && b[i] <= '9') {
+        units = units * 10 + (b[i++] - '0');
+        ++digits;
+    }
+    int decimals = 0;
+    if (i < n && b[i] == '.') {
+        ++i;
+        while (i < n && b[i] >= '0' && b[i] <= '9' && decimals < Decimal::kScale) {
+            units = units * 10 + (b[i++] - '0');
+            ++digits;
+            ++decimals;
+        }
+    }
+    if (i != n || digits == 0 || digits - decimals > kMaxWholeDigits) return std::nullopt;
+    for (int d = decimals; d < Decimal::kScale; ++d) units *= 10;
+    return negative ? -units : units;
 }
 
 FieldType fieldTypeOf(char type) {
@@ -344,37 +375,37 @@ std::string buildHeader(const DbfLayout& layout, uint32_t count) {
     return h;
 }
 
-void decodeCell(const DbfField& field, std::string_view bytes, CodePage page, ColumnStore& rows, size_t row,
+void decodeCell(const DbfField& field, std::string_view bytes, CodePage page, ColumnStore::Column& column, size_t row,
                 std::string& scratch) {
-    const size_t col = size_t(field.visible);
     switch (field.type) {
     case 'C': {
         size_t n = bytes.size();
         while (n > 0 && isBlankByte(bytes[n - 1])) --n;
         if (n == 0) return;
         bytes = bytes.substr(0, n);
-        bool ascii = true;
-        for (char c : bytes) ascii &= static_cast<unsigned char>(c) < 0x80;
-        if (ascii) return rows.setText(row, col, bytes);
+        unsigned char high = 0;
+        for (char c : bytes) high |= static_cast<unsigned char>(c);
+        if (high < 0x80) return column.setRepeatedText(row, bytes);
         scratch.clear();
         appendDecoded(scratch, bytes, page);
-        return rows.setText(row, col, scratch);
+        return column.setRepeatedText(row, trimRight(scratch));
     }
     case 'N':
     case 'F': {
+        if (const auto units = plainNumberUnits(bytes)) return column.setNumber(row, Decimal::fromUnits(*units));
         // Blanks, stars (an overflow mark of some writers) or garbage: NULL.
         const std::string_view t = trimBoth(bytes);
         if (t.empty() || t[0] == '*') return;
-        if (auto d = Decimal::parse(t)) rows.setNumber(row, col, *d);
+        if (auto d = Decimal::parse(t)) column.setNumber(row, *d);
         return;
     }
     case 'D':
-        if (auto d = Date::parseStored(bytes)) rows.setDate(row, col, *d);
+        if (auto d = Date::parseStored(bytes)) column.setDate(row, *d);
         return;
     case 'L':
         switch (bytes[0]) {
-        case 'T': case 't': case 'Y': case 'y': return rows.set(row, col, Value::logical(true));
-        case 'F': case 'f': case 'N': case 'n': return rows.set(row, col, Value::logical(false));
+        case 'T': case 't': case 'Y': case 'y': return column.setLogical(row, true);
+        case 'F': case 'f': case 'N': case 'n': return column.setLogical(row, false);
         default: return;
         }
     default: return;

@@ -69,10 +69,11 @@ std::string buildHeader(const DbfLayout& layout, uint32_t count);
 // The three date bytes of a header (years since 1900, month, day) for today.
 std::array<uint8_t, 3> todayStamp();
 
-// Cells. decodeCell reads the bytes of one field into the store; encodeCell
-// writes a value already coerced to the field into `out` (width bytes), and
-// blankCell writes the empty or NULL form of the field.
-void decodeCell(const DbfField& field, std::string_view bytes, CodePage page, ColumnStore& rows, size_t row,
+// Cells. decodeCell reads the bytes of one field into row `row` of a column
+// (whose cells start NULL); encodeCell writes a value already coerced to the
+// field into `out` (width bytes), and blankCell writes the empty or NULL form
+// of the field.
+void decodeCell(const DbfField& field, std::string_view bytes, CodePage page, ColumnStore::Column& column, size_t row,
                 std::string& scratch);
 void encodeCell(const DbfField& field, const Value& value, CodePage page, char* out);
 void blankCell(const DbfField& field, char* out);

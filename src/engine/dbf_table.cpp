@@ -1,8 +1,11 @@
 #include "engine/dbf_table.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <functional>
 
@@ -12,8 +15,10 @@
 namespace engine {
 namespace {
 
-// Records are decoded from reads of about this many bytes.
-constexpr size_t kReadChunk = 4 << 20;
+// Records are decoded from reads of about this many bytes: few enough system
+// calls, and a buffer that stays in the processor's cache while its records
+// are decoded column after column.
+constexpr size_t kReadChunk = 1 << 20;
 constexpr uint32_t kMaxRecords = 0xFFFFFFF0;
 
 uint64_t hashText(std::string_view text) { return std::hash<std::string_view>()(text); }
@@ -29,6 +34,106 @@ bool holds(FieldType field, ValueType value) {
 }
 
 }  // namespace
+
+// Reads the cells of a reading's columns from the file as it was read. Its own
+// descriptor still reaches that file after the path has come to name another
+// one (a pack, a replacement by another program); a file changed in place
+// since is refused, its bytes being no longer those of the reading. This
+// process's own writes keep the reading equal to the file (see written()).
+class DbfTable::Decoder final : public ColumnDecoder {
+public:
+    Decoder(std::shared_ptr<TableFile> file, std::string path, const DbfLayout& layout, std::vector<DbfField> fields,
+            CodePage page, const FileIdentity& identity, size_t count)
+        : file_(std::move(file)), path_(std::move(path)), headerLength_(layout.headerLength),
+          recordLength_(layout.recordLength), fields_(std::move(fields)), page_(page), identity_(identity),
+          count_(count), fd_(file_->duplicateDescriptor()) {}
+    ~Decoder() override { ::close(fd_); }
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+
+    void decode(const std::vector<ColumnStore::Column*>& columns) override {
+        std::vector<uint8_t>* flags = flagsWanted;
+        flagsWanted = nullptr;
+        run(columns, flags);
+    }
+
+    // Decodes the columns and, unless null, the deletion flag of each record.
+    void run(const std::vector<ColumnStore::Column*>& columns, std::vector<uint8_t>* flags) {
+        TableFile::ReadLock lock(*file_);
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0)
+            throw TableError("Cannot examine the table file " + path_ + ": " + std::strerror(errno));
+        // A file no name leads to any more (replaced, removed) had its change
+        // time moved by that alone; its size and modification time still tell.
+        FileIdentity now = FileIdentity::of(st);
+        if (st.st_nlink == 0) now.changed = identity_.changed;
+        if (now != identity_)
+            throw TableError("The table " + path_ + " was changed by another program; read it again");
+        size_t rows = flags ? count_ : 0;
+        for (ColumnStore::Column* c : columns) {
+            rows = std::max(rows, c->pendingRows());
+            c->resize(c->pendingRows());
+        }
+        if (rows > count_) throw TableError("The table " + path_ + " has fewer records than its rows");
+        if (flags) flags->assign(count_, 0);
+
+        const size_t length = recordLength_;
+        const size_t perChunk = std::max<size_t>(1, kReadChunk / length);
+        std::string buffer(std::min(perChunk, std::max<size_t>(rows, 1)) * length, '\0');
+        std::string scratch;
+        for (size_t start = 0; start < rows;) {
+            const size_t want = std::min(perChunk, rows - start);
+            const size_t bytes = want * length;
+            if (readAt(headerLength_ + uint64_t(start) * length, &buffer[0], bytes) != bytes)
+                throw TableError("The table file " + path_ + " was cut short while being read");
+            const char* records = buffer.data();
+            for (ColumnStore::Column* c : columns) {
+                const DbfField& f = fields_[c->sourceField()];
+                const size_t end = std::min(start + want, c->pendingRows());
+                const char* cell = records + 1 + f.offset;
+                for (size_t r = start; r < end; ++r, cell += length)
+                    decodeCell(f, std::string_view(cell, size_t(f.width)), page_, *c, r, scratch);
+            }
+            if (flags)
+                for (size_t i = 0; i < want; ++i) (*flags)[start + i] = records[i * length] == '*';
+            start += want;
+        }
+    }
+
+    // This process wrote the file: the reading equals it again.
+    void written(const FileIdentity& identity, size_t count) {
+        identity_ = identity;
+        count_ = count;
+    }
+
+    // Set by DbfTable::load: the flags come along with the next columns.
+    std::vector<uint8_t>* flagsWanted = nullptr;
+
+private:
+    size_t readAt(uint64_t offset, char* out, size_t size) const {
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pread(fd_, out + done, size - done, off_t(offset + done));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                throw TableError("Cannot read the table file " + path_ + ": " + std::strerror(errno));
+            }
+            if (n == 0) break;
+            done += size_t(n);
+        }
+        return done;
+    }
+
+    std::shared_ptr<TableFile> file_;
+    std::string path_;
+    size_t headerLength_;
+    size_t recordLength_;
+    std::vector<DbfField> fields_;  // per visible field
+    CodePage page_;
+    FileIdentity identity_;
+    size_t count_;
+    int fd_;
+};
 
 // The writes of one statement, in the unit its catalog holds open or in a
 // unit of its own that commits with the statement. Refuses to start on a
@@ -90,6 +195,7 @@ public:
     uint32_t append(const std::vector<Value>& record) override {
         checkOpen();
         DbfTable& t = *table_;
+        prepare();
         if (record.size() != t.fields_.size())
             throw ValueError("A record of table " + t.path_ + " has " + std::to_string(t.fields_.size()) +
                              " fields, not " + std::to_string(record.size()));
@@ -116,6 +222,7 @@ public:
         const size_t row = rows.appendRow();
         for (size_t i = 0; i < values.size(); ++i) rows.set(row, i, values[i]);
         t.deleted_.push_back(0);
+        ++t.count_;
         t.indexRecord(uint32_t(row));
         return uint32_t(row);
     }
@@ -124,6 +231,7 @@ public:
         checkOpen();
         DbfTable& t = *table_;
         checkRecord(record);
+        prepare();
         const Value v = t.coerce(field, value);
         const DbfField& f = t.physical(field);
         std::string cell(size_t(f.width), ' ');
@@ -144,6 +252,7 @@ public:
         checkOpen();
         DbfTable& t = *table_;
         checkRecord(record);
+        prepare();
         if (t.deleted_[record]) return;
         wrote_ = true;
         t.file_->writeRecordBytes(recordOffset(record), "*");
@@ -155,6 +264,12 @@ public:
     void commit() override { finish(true); }
 
 private:
+    void prepare() {
+        if (prepared_) return;
+        table_->prepareWrite();
+        prepared_ = true;
+    }
+
     void checkRecord(uint32_t record) const {
         if (record >= table_->recordCount())
             throw TableError("The table " + table_->path_ + " has no record " + std::to_string(record));
@@ -196,13 +311,14 @@ private:
     WriteUnit* unit_ = nullptr;
     bool stamp_ = false;
     bool wrote_ = false;
+    bool prepared_ = false;
     bool done_ = false;
 };
 
 DbfTable::DbfTable(std::shared_ptr<TableFile> file, std::string path, std::shared_ptr<UnitHost> units)
     : file_(std::move(file)), units_(std::move(units)), path_(std::move(path)) {}
 
-std::shared_ptr<DbfTable> DbfTable::load(std::shared_ptr<TableFile> file, const std::string& path,
+std::shared_ptr<DbfTable> DbfTable::open(std::shared_ptr<TableFile> file, const std::string& path,
                                          std::optional<CodePage> cpgPage, std::shared_ptr<UnitHost> units) {
     std::shared_ptr<DbfTable> table(new DbfTable(std::move(file), path, std::move(units)));
     table->read(cpgPage);
@@ -219,6 +335,7 @@ void DbfTable::unitEnded(bool committed) {
     } catch (const Error&) {
         // Unknown, so read again.
     }
+    decoder_->written(identity_, count_);
 }
 
 void DbfTable::read(std::optional<CodePage> cpgPage) {
@@ -235,37 +352,47 @@ void DbfTable::read(std::optional<CodePage> cpgPage) {
     codePage_ = cpgPage.value_or(codePageFromLdid(layout_.languageDriver()).value_or(CodePage::Cp1250));
 
     fields_ = layout_.visibleFields();
+    std::vector<DbfField> visible;
     for (size_t i = 0; i < layout_.fields.size(); ++i)
-        if (layout_.fields[i].visible >= 0) physicalOf_.push_back(int(i));
+        if (layout_.fields[i].visible >= 0) {
+            physicalOf_.push_back(int(i));
+            visible.push_back(layout_.fields[i]);
+        }
     indexes_.resize(fields_.size());
+    scanned_.resize(fields_.size());
 
     // A count beyond the end of the file reads the whole records present.
-    const size_t recordLength = layout_.recordLength;
-    const uint64_t present = (size - headerLength) / recordLength;
-    size_t count = size_t(std::min<uint64_t>(layout_.headerCount, present));
-    rows_ = std::make_shared<ColumnStore>(fields_);
-    rows_->reserve(count);
-    deleted_.reserve(count);
+    const uint64_t present = (size - headerLength) / layout_.recordLength;
+    count_ = size_t(std::min<uint64_t>(layout_.headerCount, present));
+    decoder_ = std::make_shared<Decoder>(file_, path_, layout_, std::move(visible), codePage_, identity_, count_);
+    rows_ = std::make_shared<ColumnStore>(fields_, count_, decoder_);
+}
 
-    const size_t perChunk = std::max<size_t>(1, kReadChunk / recordLength);
-    std::string buffer(std::min(perChunk, std::max<size_t>(count, 1)) * recordLength, '\0');
-    std::string scratch;
-    for (size_t start = 0; start < count;) {
-        const size_t want = std::min(perChunk, count - start);
-        const size_t got = file_->readAt(headerLength + uint64_t(start) * recordLength, &buffer[0], want * recordLength) /
-                           recordLength;
-        for (size_t i = 0; i < got; ++i) {
-            const std::string_view record(buffer.data() + i * recordLength, recordLength);
-            const size_t row = rows_->appendRow();
-            deleted_.push_back(record[0] == '*');
-            for (int p : physicalOf_) {
-                const DbfField& f = layout_.fields[size_t(p)];
-                decodeCell(f, record.substr(1 + f.offset, size_t(f.width)), codePage_, *rows_, row, scratch);
-            }
-        }
-        start += got;
-        if (got < want) break;  // the file shrank while being read
+void DbfTable::load(const std::vector<size_t>& columns) {
+    if (!flagsRead_) decoder_->flagsWanted = &deleted_;
+    try {
+        rows_->load(columns);
+    } catch (...) {
+        decoder_->flagsWanted = nullptr;
+        throw;
     }
+    // Taken by the pass over the columns, or still to read.
+    if (!flagsRead_ && !decoder_->flagsWanted) flagsRead_ = true;
+    decoder_->flagsWanted = nullptr;
+    flags();
+}
+
+const std::vector<uint8_t>& DbfTable::flags() const {
+    if (!flagsRead_) {
+        decoder_->run({}, &deleted_);
+        flagsRead_ = true;
+    }
+    return deleted_;
+}
+
+bool DbfTable::hasDeletedRecords() const {
+    const std::vector<uint8_t>& f = flags();
+    return std::find(f.begin(), f.end(), uint8_t(1)) != f.end();
 }
 
 int DbfTable::findField(std::string_view name) const {
@@ -286,8 +413,16 @@ Value DbfTable::coerce(int field, const Value& value) const {
 
 std::unique_ptr<Table::Writer> DbfTable::beginWrite() { return std::make_unique<TableWriter>(shared_from_this()); }
 
+void DbfTable::prepareWrite() {
+    // A unit keeps its changes in memory until it commits: from here on the
+    // file is no source for this reading's cells, so all of them are decoded.
+    rows_->loadAll();
+    flags();
+}
+
 std::shared_ptr<ColumnStore> DbfTable::ownRows() {
-    // Someone still holds the rows handed out: they keep that copy unchanged.
+    // Someone still holds the rows handed out: they keep theirs unchanged,
+    // and each column written is copied for the table first.
     if (rows_.use_count() > 1) rows_ = std::make_shared<ColumnStore>(*rows_);
     return rows_;
 }
@@ -327,6 +462,7 @@ void DbfTable::unindexRecord(uint32_t record) {
 FieldIndex& DbfTable::indexOf(int field) {
     auto& index = indexes_[size_t(field)];
     if (!index) {
+        load({size_t(field)});
         index = std::make_unique<FieldIndex>();
         index->reserve(deleted_.size());
         uint64_t key = 0;
@@ -366,13 +502,21 @@ const std::vector<uint32_t>& DbfTable::lookup(int field, const Value& key) {
     case ValueType::Logical: hashed = probe.asLogical() ? 1 : 0; break;
     case ValueType::Null: break;
     }
-    indexOf(field).collect(hashed, found_);
-    const ColumnStore& rows = *rows_;
     const auto differs = [&](uint32_t r) {
         if (deleted_[r]) return true;
-        if (type == FieldType::Text) return rows.text(r, col) != probe.asText();
-        return rows.value(r, col) != probe;
+        if (type == FieldType::Text) return rows_->text(r, col) != probe.asText();
+        return rows_->value(r, col) != probe;
     };
+    // The first lookup of a field scans it: a process that asks once (one
+    // statement from the command line) would pay more for the index.
+    if (!indexes_[col] && !scanned_[col]) {
+        scanned_[col] = true;
+        load({col});
+        for (uint32_t r = 0; r < count_; ++r)
+            if (!differs(r)) found_.push_back(r);
+        return found_;
+    }
+    indexOf(field).collect(hashed, found_);
     found_.erase(std::remove_if(found_.begin(), found_.end(), differs), found_.end());
     if (!std::is_sorted(found_.begin(), found_.end())) std::sort(found_.begin(), found_.end());
     return found_;

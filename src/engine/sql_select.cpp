@@ -10,7 +10,10 @@
 // - A group is represented by its first tuple; columns outside aggregates
 //   are GROUP BY columns, so reading them there gives the group's value.
 // - Text datums are views into the sources' rows, which the statement holds
-//   until it ends; results are copied into a fresh column store.
+//   until it ends. A result column that shows a source column refers to its
+//   cells at the rows of the result; computed columns get cells of their own.
+// - The statement decodes, before it runs, the source columns it evaluates;
+//   a column it only shows is decoded when the result is read.
 #include "engine/sql_select.h"
 
 #include <algorithm>
@@ -104,6 +107,7 @@ public:
     std::shared_ptr<ColumnStore> run() {
         openSources();
         bindClauses();
+        loadColumns();
         scanAndJoin();
         if (grouped_) aggregate();
         return produce();
@@ -294,6 +298,23 @@ private:
             if (bound < 0) bound = binder_.bind(o.expr);
             order_.push_back(OrderKey{bound, o.descending});
         }
+    }
+
+    void loadColumns() {
+        std::vector<bool> shownOnly(exprs_.size(), false);
+        if (!sel_.distinct)
+            for (const OutputColumn& o : outputs_)
+                if (exprs_[size_t(o.expr)].op == ExprOp::Column) shownOnly[size_t(o.expr)] = true;
+        for (const OrderKey& k : order_) shownOnly[size_t(k.expr)] = false;
+        for (int32_t g : groupKeys_) shownOnly[size_t(g)] = false;
+        std::vector<std::vector<size_t>> used(sources_.size());
+        for (size_t i = 0; i < exprs_.size(); ++i) {
+            const BoundExpr& e = exprs_[i];
+            if (e.op != ExprOp::Column || shownOnly[i]) continue;
+            std::vector<size_t>& fields = used[e.source];
+            if (std::find(fields.begin(), fields.end(), e.field) == fields.end()) fields.push_back(e.field);
+        }
+        for (size_t src = 0; src < sources_.size(); ++src) sources_[src].table->load(used[src]);
     }
 
     // ---- scan, join, filter ------------------------------------------------
@@ -573,21 +594,29 @@ private:
         return rowOf(tuple, aggValues_.data() + u * aggregates_.size());
     }
 
-    // Column by column: each output column is written in one pass.
+    // Column by column: a source column is shown through the source rows of
+    // the units (one list per source), each other column written in one pass.
+    static constexpr size_t kShareFraction = 4;
     ColumnStore project(const std::vector<uint32_t>& units) const {
         std::vector<FieldDef> defs;
         for (const OutputColumn& o : outputs_) defs.push_back(o.def);
         ColumnStore out(std::move(defs));
         out.appendRows(units.size());
+        std::vector<std::shared_ptr<const std::vector<uint32_t>>> rowsOf(width_);
         for (size_t c = 0; c < outputs_.size(); ++c) {
             const int32_t expr = outputs_[c].expr;
             const BoundExpr& e = exprs_[size_t(expr)];
-            if (e.op == ExprOp::Column) {
-                const ColumnStore& from = *stores_[e.source];
-                for (size_t i = 0; i < units.size(); ++i) {
-                    const uint32_t r = unitRow(units[i]).rows[e.source];
-                    if (r != kNoRow) out.copyCell(i, c, from, r, e.field);
+            const ColumnStore& from = *stores_[e.source];
+            // A few rows of a large column get cells of their own: sharing
+            // would make the table copy the whole column at its next write.
+            if (e.op == ExprOp::Column && (!from.isLoaded(e.field) || units.size() * kShareFraction >= from.rowCount())) {
+                auto& rows = rowsOf[e.source];
+                if (!rows) {
+                    auto list = std::make_shared<std::vector<uint32_t>>(units.size());
+                    for (size_t i = 0; i < units.size(); ++i) (*list)[i] = unitRow(units[i]).rows[e.source];
+                    rows = std::move(list);
                 }
+                out.refer(c, from, e.field, rows);
             } else {
                 for (size_t i = 0; i < units.size(); ++i)
                     writeDatum(out, i, c, evaluate(exprs_, expr, unitRow(units[i])));
@@ -732,6 +761,14 @@ BindSource bindSourceOf(const TableSource& source) {
     b.baseName = source.baseName;
     b.fields = &source.rows->fields();
     return b;
+}
+
+std::vector<size_t> fieldsRead(const std::vector<BoundExpr>& exprs, uint32_t source) {
+    std::vector<size_t> fields;
+    for (const BoundExpr& e : exprs)
+        if (e.op == ExprOp::Column && e.source == source && std::find(fields.begin(), fields.end(), e.field) == fields.end())
+            fields.push_back(e.field);
+    return fields;
 }
 
 std::vector<int32_t> conjunctsOf(const std::vector<BoundExpr>& exprs, int32_t root) {

@@ -25,6 +25,9 @@ struct TableSource {
 TableSource openSource(Database& db, const AstTable& ref);
 BindSource bindSourceOf(const TableSource& source);
 
+// The fields of one source that the bound expressions read.
+std::vector<size_t> fieldsRead(const std::vector<BoundExpr>& exprs, uint32_t source);
+
 // The terms of a condition joined by AND, in order.
 std::vector<int32_t> conjunctsOf(const std::vector<BoundExpr>& exprs, int32_t root);
 

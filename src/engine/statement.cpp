@@ -60,6 +60,7 @@ size_t runInsert(Database& db, const TokenList& tokens, const AstStatement& st) 
         records.push_back(std::move(record));
     } else {
         const std::shared_ptr<ColumnStore> result = runSelect(db, tokens, st.exprs, *ins.select);
+        result->loadAll();
         if (result->columnCount() != targets.size())
             throw BindError("The SELECT gives " + std::to_string(result->columnCount()) + " columns for " +
                             std::to_string(targets.size()) + " fields");
@@ -107,6 +108,7 @@ size_t runUpdate(Database& db, const TokenList& tokens, const AstStatement& st) 
     }
     std::vector<int32_t> conditions;
     if (up.where >= 0) conditions = conjunctsOf(exprs, binder.bindCondition(up.where));
+    t.table->load(fieldsRead(exprs, 0));
     const std::vector<uint32_t> records = scanRecords(t, 0, 1, exprs, conditions, stores);
     if (records.empty()) return 0;
 
@@ -142,6 +144,7 @@ size_t runDelete(Database& db, const TokenList& tokens, const AstStatement& st) 
     const ColumnStore* stores[] = {t.rows.get()};
     std::vector<int32_t> conditions;
     if (st.del.where >= 0) conditions = conjunctsOf(exprs, binder.bindCondition(st.del.where));
+    t.table->load(fieldsRead(exprs, 0));
     const std::vector<uint32_t> records = scanRecords(t, 0, 1, exprs, conditions, stores);
     if (records.empty()) return 0;
     t.rows.reset();

@@ -10,10 +10,11 @@
 
 namespace engine {
 
-// One dBase table file, decoded into memory and kept there between
-// statements. The in-memory rows always equal the file: every write goes to the
-// file first (through the Writer) and then to the rows; a file changed by
-// another program is noticed by Database::table() and read again.
+// One dBase table file, decoded into memory column by column as statements
+// use the columns, and kept there between statements. The in-memory rows
+// always equal the file: every write goes to the file first (through the
+// Writer) and then to the decoded rows; a file changed by another program is
+// noticed by Database::table() and read again, its decoded columns dropped.
 class Table {
 public:
     virtual ~Table() = default;
@@ -27,15 +28,19 @@ public:
     // Physical records, those marked deleted included (until a pack).
     virtual size_t recordCount() const = 0;
     virtual bool isDeleted(size_t record) const = 0;
-    // The decoded records; record r is row r. The store handed out never
-    // changes: a write while it is still held copies the rows first, so drop
-    // it when the statement is done.
+    // The records; record r is row r. A column is decoded from the file when
+    // first read. The store handed out never changes: a write while it is
+    // still held decodes what it has not yet decoded and copies the columns
+    // written first, so drop it when the statement is done.
     virtual std::shared_ptr<const ColumnStore> rows() const = 0;
+    // Decodes the given columns and the deletion flags now, in one pass over
+    // the file: what a statement is about to read.
+    virtual void load(const std::vector<size_t>& columns) = 0;
 
     // The live records whose field equals key under the rules of `=` (texts
     // exact without trailing blanks, numbers and dates by value, NULL matches
-    // nothing), in record order. A hash index is built on the first lookup of a
-    // field and kept current by the Writer, so a loop of point statements does
+    // nothing), in record order. A hash index is built on the second lookup of
+    // a field (the first scans it) and kept current by the Writer, so a loop of point statements does
     // not scan the table each time. A text key matches texts exactly (the
     // empty text matches empty cells); a text key of a number or date field is
     // read as one. The list is valid until the next lookup on this table.

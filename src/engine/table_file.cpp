@@ -157,6 +157,12 @@ size_t TableFile::readAt(uint64_t offset, char* out, size_t size) const {
     return done;
 }
 
+int TableFile::duplicateDescriptor() const {
+    const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) failed("open");
+    return fd;
+}
+
 TableFile::ReadLock::ReadLock(TableFile& file) : file_(file) {
     if (file_.exclusive_ == 0 && file_.readers_ == 0 && !lockPatiently(file_.fd_, LOCK_SH))
         throw TableError("The table " + file_.path_ + " is in use by another program");

@@ -47,6 +47,10 @@ public:
 
     // Reads up to `size` bytes at `offset`; returns how many were read.
     size_t readAt(uint64_t offset, char* out, size_t size) const;
+    // A second descriptor of the file now open, for reading it on after the
+    // path has come to name another file. It shares the open file and so its
+    // locks; the caller closes it.
+    int duplicateDescriptor() const;
 
     // Holding the file for reading: fails when another program holds it
     // exclusively. Does nothing while this process holds it exclusively.

@@ -34,6 +34,22 @@ TEST_F(Pack, DeletedRowsGoForGoodAndTheOthersStay) {
     EXPECT_EQ(rows("SELECT IDTP FROM " + quoted("TP.dbf") + " ORDER BY IDTP"), (Rows{"2", "4", "6", "7"}));
 }
 
+TEST_F(Pack, AnAlreadyPackedTableKeepsItsBytes) {
+    store.PackTable(store.tablePath("TP.dbf"));
+    // Dated years ago: a rewrite would date it today.
+    QByteArray packed = bytesOf("TP.DBF");
+    packed[1] = char(99);
+    {
+        QFile f(store.tablePath("TP.DBF"));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_EQ(f.write(packed), packed.size());
+    }
+    store.PackTable(store.tablePath("TP.dbf"));
+    EXPECT_EQ(bytesOf("TP.DBF"), packed);
+    EXPECT_FALSE(store.Sursa().isOpen());
+    EXPECT_EQ(rows("SELECT IDTP FROM " + quoted("TP.dbf") + " ORDER BY IDTP"), (Rows{"2", "4", "6"}));
+}
+
 TEST_F(Pack, ATableInUseByAnotherProgramIsLeftWholeAndTheErrorGoesOn) {
     const QByteArray before = bytesOf("TP.DBF");
     // Another program holding the file: a lock through a descriptor of its own.

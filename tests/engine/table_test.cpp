@@ -4,6 +4,7 @@
 #include "engine/database.h"
 #include "engine/errors.h"
 #include "dbf_bytes.h"
+#include "error_text.h"
 #include "table_values.h"
 #include "temp_dir.h"
 
@@ -21,15 +22,6 @@ namespace {
 // A title-shaped table: text, whole number, area, date.
 std::vector<FieldDef> titleFields() {
     return {number("IDTP", 10, 0), text("TPNR", 16), number("SUPTOT", 9, 4), date("DATA"), text("TITULAR", 40)};
-}
-
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const engine::Error& e) {
-        return e.what();
-    }
-    return "";
 }
 
 void appendRows(Database& db, const std::string& path, const std::vector<std::vector<Value>>& rows) {

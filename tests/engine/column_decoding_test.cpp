@@ -1,0 +1,256 @@
+// Columns decoded on first use, and packing only what packing changes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "dbf_bytes.h"
+#include "error_text.h"
+#include "engine/database.h"
+#include "engine/errors.h"
+#include "engine/statement.h"
+#include "engine/transaction.h"
+#include "table_values.h"
+#include "temp_dir.h"
+
+using engine::ColumnStore;
+using engine::Database;
+using engine::Value;
+
+using namespace tablevalues;
+
+namespace {
+
+const std::vector<RawField> kSurfaceFields = {
+    {"IDDET", 'N', 10}, {"TIP", 'C', 10}, {"SUPRAF", 'N', 9, 4}, {"DATA", 'D', 8}, {"OBS", 'C', 12}, {"BIFAT", 'L', 1}};
+
+// Texts in code page 1250 (Ş is 0xAA), numbers with and without decimals,
+// blank cells, a deleted record.
+std::vector<std::string> surfaceRecords() {
+    return {
+        "          2INTRAVILAN   1.5000" "20240131" "\xAA" "es 1       " "T",
+        "          3EXTRAVILAN  -0.0001" "19000101" "            " "F",
+        "*         4EXTRAVILAN  99.9999" "20240229" "sters       " "T",
+        "          5             12    " "        " "  spatii    " "?",
+        "           INTRAVILAN         " "20001231" "ultimul     " " ",
+    };
+}
+
+std::string statementOn(const std::string& path, const std::string& columns) {
+    return "SELECT " + columns + " FROM \"" + path + "\"";
+}
+
+std::vector<std::vector<Value>> valuesOf(const ColumnStore& rows) {
+    std::vector<std::vector<Value>> out(rows.rowCount());
+    for (size_t r = 0; r < rows.rowCount(); ++r)
+        for (size_t c = 0; c < rows.columnCount(); ++c) out[r].push_back(rows.value(r, c));
+    return out;
+}
+
+// Every column of the file, decoded all at once by a catalog of its own.
+std::vector<std::vector<Value>> decodedAtOnce(const std::string& path) {
+    Database fresh;
+    return valuesOf(*engine::executeStatement(fresh, statementOn(path, "*")).rows);
+}
+
+// The columns one statement at a time, the catalog keeping what it decoded.
+std::vector<std::vector<Value>> decodedOneByOne(Database& db, const std::string& path) {
+    const std::vector<std::string> names = {"IDDET", "TIP", "SUPRAF", "DATA", "OBS", "BIFAT"};
+    std::vector<std::vector<Value>> out;
+    for (const std::string& name : names) {
+        // Filtered on the column, so that the statement itself decodes it.
+        const auto rows = engine::executeStatement(db, statementOn(path, name) + " WHERE " + name + " IS NULL OR " +
+                                                           name + " IS NOT NULL").rows;
+        out.resize(rows->rowCount());
+        for (size_t r = 0; r < rows->rowCount(); ++r) out[r].push_back(rows->value(r, 0));
+    }
+    return out;
+}
+
+// Rewrites the file in place, as another program editing it would, late
+// enough for the file system's clock to have moved on.
+void changeInPlace(const std::string& path, const std::string& bytes) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    writeBytes(path, bytes);
+}
+
+ino_t inodeOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_ino;
+}
+
+}  // namespace
+
+TEST(LateColumns, ReadTheSameValuesAsColumnsDecodedAtOnce) {
+    TempDir dir;
+    const std::string path = dir.file("TPDET.DBF");
+    writeBytes(path, dbfBytes(kSurfaceFields, surfaceRecords()));
+    Database db;
+    const auto expected = decodedAtOnce(path);
+    ASSERT_EQ(expected.size(), 4u);
+    EXPECT_EQ(expected[0][4], txt("Şes 1"));
+    EXPECT_EQ(expected[2][2], num(12));
+    EXPECT_TRUE(expected[3][0].isNull());
+    EXPECT_EQ(decodedOneByOne(db, path), expected);
+    // Shown only, never evaluated: decoded when the result is read.
+    EXPECT_EQ(valuesOf(*engine::executeStatement(db, statementOn(path, "*")).rows), expected);
+}
+
+TEST(LateColumns, AfterAnotherProgramChangedTheFileReadItsNewContent) {
+    TempDir dir;
+    const std::string path = dir.file("TPDET.DBF");
+    std::vector<std::string> records = surfaceRecords();
+    writeBytes(path, dbfBytes(kSurfaceFields, records));
+    Database mine;
+    engine::executeStatement(mine, statementOn(path, "IDDET") + " WHERE IDDET=2");  // IDDET decoded early
+
+    // Same size, in place: another IDDET and another OBS.
+    records[0].replace(1, 10, "        42");
+    records[0].replace(1 + 10 + 10 + 9 + 8, 12, "schimbat    ");
+    changeInPlace(path, dbfBytes(kSurfaceFields, records));
+    const auto expected = decodedAtOnce(path);
+    EXPECT_EQ(expected[0][0], num(42));
+    EXPECT_EQ(decodedOneByOne(mine, path), expected);
+
+    // Rows added by another program, then a column never decoded before.
+    Database theirs;
+    engine::executeStatement(theirs, "INSERT INTO \"" + path + "\" (IDDET, OBS) VALUES (77, \"nou\")");
+    const auto rows = engine::executeStatement(mine, statementOn(path, "IDDET, OBS") + " WHERE OBS=\"nou\"").rows;
+    ASSERT_EQ(rows->rowCount(), 1u);
+    EXPECT_EQ(rows->value(0, 0), num(77));
+    EXPECT_EQ(decodedOneByOne(mine, path), decodedAtOnce(path));
+}
+
+TEST(LateColumns, AHeldResultKeepsItsRowsOrSaysTheyAreGone) {
+    TempDir dir;
+    const std::string path = dir.file("TPDET.DBF");
+    writeBytes(path, dbfBytes(kSurfaceFields, surfaceRecords()));
+    const auto expected = decodedAtOnce(path);
+    Database db;
+
+    // This process's own writes: the held rows stay as they were.
+    auto held = engine::executeStatement(db, statementOn(path, "*")).rows;
+    engine::executeStatement(db, "UPDATE \"" + path + "\" SET OBS=\"nou\", SUPRAF=1 WHERE IDDET=2");
+    engine::executeStatement(db, "INSERT INTO \"" + path + "\" (IDDET, TIP) VALUES (9, \"X\")");
+    EXPECT_EQ(valuesOf(*held), expected);
+    const auto now = engine::executeStatement(db, statementOn(path, "OBS, SUPRAF, TIP")).rows;
+    ASSERT_EQ(now->rowCount(), 5u);
+    EXPECT_EQ(now->value(0, 0), txt("nou"));
+    EXPECT_EQ(now->value(0, 1), num(1));
+    EXPECT_EQ(now->value(4, 2), txt("X"));
+
+    // Another program replaces the file: rows held still read the old one.
+    Database other;
+    held = engine::executeStatement(other, statementOn(path, "*")).rows;
+    const auto before = decodedAtOnce(path);
+    const std::string replacement = dir.file("new.dbf");
+    writeBytes(replacement, dbfBytes(kSurfaceFields, {surfaceRecords()[1]}));
+    std::filesystem::rename(replacement, path);
+    EXPECT_EQ(valuesOf(*held), before);
+    EXPECT_EQ(valuesOf(*engine::executeStatement(other, statementOn(path, "*")).rows), decodedAtOnce(path));
+
+    // Another program changes it in place: the old cells cannot be read any more.
+    Database third;
+    held = engine::executeStatement(third, statementOn(path, "*")).rows;
+    std::string bytes = readBytes(path);
+    bytes[bytes.size() - 3] = 'x';
+    changeInPlace(path, bytes);
+    EXPECT_NE(errorOf([&] { held->loadAll(); }).find("was changed by another program"), std::string::npos);
+    EXPECT_EQ(valuesOf(*engine::executeStatement(third, statementOn(path, "*")).rows), decodedAtOnce(path));
+}
+
+TEST(LateColumns, WritesToColumnsNotDecodedReachTheFileAndLaterReads) {
+    TempDir dir;
+    const std::string path = dir.file("TPDET.DBF");
+    writeBytes(path, dbfBytes(kSurfaceFields, surfaceRecords()));
+    Database db;
+    // IDDET decoded for the lookups; the others written to the file only.
+    for (int id = 2; id <= 5; ++id)
+        engine::executeStatement(db, "UPDATE \"" + path + "\" SET OBS=\"rand " + std::to_string(id) +
+                                         "\", SUPRAF=" + std::to_string(id) + " WHERE IDDET=" + std::to_string(id));
+    engine::executeStatement(db, "INSERT INTO \"" + path + "\" (IDDET, OBS, SUPRAF) VALUES (6, \"rand 6\", 6)");
+    engine::executeStatement(db, "DELETE FROM \"" + path + "\" WHERE IDDET=3");
+    const auto expected = decodedAtOnce(path);
+    ASSERT_EQ(expected.size(), 4u);
+    EXPECT_EQ(expected[0][4], txt("rand 2"));
+    EXPECT_EQ(expected[3][4], txt("rand 6"));
+    EXPECT_EQ(expected[3][2], num(6));
+    EXPECT_EQ(decodedOneByOne(db, path), expected);
+}
+
+TEST(Pack, LeavesAPackedTableAsItIsAndPacksTheOthers) {
+    const std::vector<std::string> records = surfaceRecords();
+    const std::vector<std::string> live = {records[0], records[1], records[3], records[4]};
+    std::string noEnd = dbfBytes(kSurfaceFields, live);
+    noEnd.pop_back();
+    std::string countTooHigh = dbfBytes(kSurfaceFields, live);
+    countTooHigh[4] = 5;
+    std::string partialRecord = dbfBytes(kSurfaceFields, live);
+    partialRecord.insert(partialRecord.size() - 1, "  rest");
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool packed;
+    };
+    const Case cases[] = {
+        {"no deleted record", dbfBytes(kSurfaceFields, live), true},
+        {"no end-of-file byte", noEnd, true},
+        {"empty", dbfBytes(kSurfaceFields, {}), true},
+        {"deleted records", dbfBytes(kSurfaceFields, records), false},
+        {"a record count beyond the records", countTooHigh, false},
+        {"bytes after the last record", partialRecord, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.file("TPDET.DBF");
+        writeBytes(path, c.bytes);
+        const ino_t inode = inodeOf(path);
+        Database db;
+        db.table(path)->rows()->loadAll();  // a reading with its deletion marks known
+        db.packTable(path);
+        const std::string after = readBytes(path);
+        if (c.packed) {
+            EXPECT_EQ(after, c.bytes);
+            EXPECT_EQ(inodeOf(path), inode);
+            continue;
+        }
+        EXPECT_NE(inodeOf(path), inode);
+        EXPECT_EQ(after.substr(32, 32 * kSurfaceFields.size() + 1), c.bytes.substr(32, 32 * kSurfaceFields.size() + 1));
+        EXPECT_EQ(after, dbfBytes(kSurfaceFields, live).replace(1, 3, after.substr(1, 3)));
+        EXPECT_EQ(valuesOf(*engine::executeStatement(db, statementOn(path, "*")).rows), decodedAtOnce(path));
+    }
+}
+
+TEST(LateColumns, AUnitSeesItsOwnWritesAndARollbackTheOldCells) {
+    TempDir dir;
+    const std::string path = dir.file("TPDET.DBF");
+    writeBytes(path, dbfBytes(kSurfaceFields, surfaceRecords()));
+    const auto expected = decodedAtOnce(path);
+    Database db;
+    engine::executeStatement(db, statementOn(path, "IDDET") + " WHERE IDDET=2");  // OBS not decoded yet
+    {
+        engine::Transaction unit(db);
+        engine::executeStatement(db, "UPDATE \"" + path + "\" SET OBS=\"in unitate\" WHERE IDDET=2");
+        engine::executeStatement(db, "INSERT INTO \"" + path + "\" (IDDET, OBS) VALUES (8, \"nou\")");
+        const auto inside = engine::executeStatement(db, statementOn(path, "OBS")).rows;
+        ASSERT_EQ(inside->rowCount(), 5u);
+        EXPECT_EQ(inside->value(0, 0), txt("in unitate"));
+        EXPECT_EQ(inside->value(4, 0), txt("nou"));
+        unit.rollback();
+    }
+    EXPECT_EQ(decodedAtOnce(path), expected);
+    EXPECT_EQ(decodedOneByOne(db, path), expected);
+    {
+        engine::Transaction unit(db);
+        engine::executeStatement(db, "UPDATE \"" + path + "\" SET OBS=\"pastrat\" WHERE IDDET=3");
+        unit.commit();
+    }
+    const auto after = decodedAtOnce(path);
+    EXPECT_EQ(after[1][4], txt("pastrat"));
+    EXPECT_EQ(decodedOneByOne(db, path), after);
+}
