@@ -67,6 +67,10 @@ void DataStore::WriteSetting(const QString& section, const QString& key, const Q
     platform::IniFile(tablePath(kSettingsFileName)).write(section, key, value);
 }
 
+void DataStore::WriteSettings(const QString& section, const std::vector<std::pair<QString, QString>>& values) const {
+    platform::IniFile(tablePath(kSettingsFileName)).write(section, values);
+}
+
 QString DataStore::ReadCounter(const QString& name) const {
     bool ok = false;
     const int value = ReadSetting(QStringLiteral("INDEX"), name).trimmed().toInt(&ok);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include <QString>
@@ -45,6 +46,8 @@ public:
     // Settings file; opened anew on every call.
     QString ReadSetting(const QString& section, const QString& key) const;
     void WriteSetting(const QString& section, const QString& key, const QString& value) const;
+    // Several keys of one section in one write of the file.
+    void WriteSettings(const QString& section, const std::vector<std::pair<QString, QString>>& values) const;
 
     // The last identifier given for the counter, 1 when the counter is missing
     // or not a whole number.

@@ -231,22 +231,22 @@ int AnnexImport::greatestPosition(const QString& annex) {
 namespace {
 
 // The next identifiers of a counter, handed out in memory and written back
-// once, as the last change of the unit.
+// with the other counter, as the last change of the unit.
 class IdentifierBlock {
 public:
     IdentifierBlock(const data::DataStore& store, const QString& name)
-        : store_(store), name_(name), first_(store.ReadCounter(name).toLongLong()), last_(first_) {}
+        : name_(name), first_(store.ReadCounter(name).toLongLong()), last_(first_) {}
     QString next() {
         if (last_ >= std::numeric_limits<int>::max())
             throw engine::ValueError(QStringLiteral("Contorul %1 a ajuns la valoarea maxima.").arg(name_).toStdString());
         return QString::number(++last_);
     }
-    void writeBack() const {
-        if (last_ != first_) store_.WriteSetting(QStringLiteral("INDEX"), name_, QString::number(last_));
+    // Appends the counter's new value when it moved.
+    void collect(std::vector<std::pair<QString, QString>>& values) const {
+        if (last_ != first_) values.emplace_back(name_, QString::number(last_));
     }
 
 private:
-    const data::DataStore& store_;
     QString name_;
     long long first_;
     long long last_;
@@ -335,8 +335,11 @@ void AnnexImport::write(const QString& annex, const std::vector<Line>& lines, bo
             host_.letEventsRun();
         }
     }
-    lineIds.writeBack();
-    titleIds.writeBack();
+    // Both counters in one write of the settings file.
+    std::vector<std::pair<QString, QString>> counters;
+    lineIds.collect(counters);
+    titleIds.collect(counters);
+    if (!counters.empty()) store_.WriteSettings(QStringLiteral("INDEX"), counters);
     unit.commit();
 }
 
