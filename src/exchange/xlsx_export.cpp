@@ -1,6 +1,9 @@
 // The Excel 2007+ workbook, written by libxlsxwriter in its constant-memory
-// mode (rows go to disk as they are written): the same sheet layout as the
-// Excel 5.0 output.
+// mode (rows go to disk as they are written). The caption row has the Excel
+// 5.0 output's look (bold "MS Sans Serif" 8 pt, borders); the data cells
+// have none, so that a sheet of 350,000 rows carries no style on each of its
+// five million cells (a third less to write and compress) and empty cells
+// are not written at all. Numbers stand right and texts left by themselves.
 #include <memory>
 #include <string>
 
@@ -25,13 +28,13 @@ void check(lxw_error error, const QString& path) {
         throw engine::TableError("The file " + path.toStdString() + " cannot be written: " + lxw_strerror(error));
 }
 
-lxw_format* cellFormat(lxw_workbook* book, bool bold, bool right) {
+lxw_format* captionFormat(lxw_workbook* book, bool right) {
     lxw_format* f = workbook_add_format(book);
     format_set_font_name(f, "MS Sans Serif");
     format_set_font_size(f, 8);
     format_set_border(f, LXW_BORDER_THIN);
     format_set_align(f, right ? LXW_ALIGN_RIGHT : LXW_ALIGN_LEFT);
-    if (bold) format_set_bold(f);
+    format_set_bold(f);
     return f;
 }
 
@@ -52,8 +55,7 @@ void writeXlsx(const WriteContext& context, const QString& path) {
     if (!raw) throw engine::TableError("The file " + file + " cannot be created");
     std::unique_ptr<lxw_workbook, WorkbookCloser> book(raw);
     lxw_worksheet* sheet = workbook_add_worksheet(raw, "Export");
-    lxw_format* header[2] = {cellFormat(raw, true, false), cellFormat(raw, true, true)};
-    lxw_format* value[2] = {cellFormat(raw, false, false), cellFormat(raw, false, true)};
+    lxw_format* header[2] = {captionFormat(raw, false), captionFormat(raw, true)};
     worksheet_set_margins(sheet, 0.3, 0.3, 0.3, 0.3);
     worksheet_set_footer(sheet, "&P");
 
@@ -66,17 +68,12 @@ void writeXlsx(const WriteContext& context, const QString& path) {
     for (int r = 0; r < source.rowCount(); ++r) {
         for (size_t c = 0; c < columns.size(); ++c) {
             source.cell(r, int(c), text);
-            lxw_format* f = value[columns[c].rightAligned];
+            if (text.empty()) continue;
             const lxw_row_t row = lxw_row_t(r + 1);
             const lxw_col_t col = lxw_col_t(c);
-            lxw_error e = LXW_NO_ERROR;
-            if (text.empty())
-                e = worksheet_write_blank(sheet, row, col, f);
-            else if (readsAsNumber(text, number))
-                e = worksheet_write_number(sheet, row, col, number, f);
-            else
-                e = worksheet_write_string(sheet, row, col, text.c_str(), f);
-            check(e, path);
+            check(readsAsNumber(text, number) ? worksheet_write_number(sheet, row, col, number, nullptr)
+                                              : worksheet_write_string(sheet, row, col, text.c_str(), nullptr),
+                  path);
         }
         context.rowDone(r + 1);
     }
