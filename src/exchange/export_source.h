@@ -25,6 +25,9 @@ public:
     virtual const std::vector<ExportColumn>& columns() const = 0;
     virtual int rowCount() const = 0;
     virtual void cell(int row, int column, std::string& text) const = 0;
+    // A cell that holds a number as such, given without its text; false
+    // leaves the writer to read the text.
+    virtual bool numberCell(int, int, double&) const { return false; }
 };
 
 // Rows held in memory.

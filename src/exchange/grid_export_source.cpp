@@ -29,7 +29,13 @@ GridExportSource::~GridExportSource() = default;
 int GridExportSource::rowCount() const { return model_->rowCount(); }
 
 void GridExportSource::cell(int row, int column, std::string& text) const {
-    text = model_->displayText(row, column).toStdString();
+    text = model_->displayUtf8(row, column);
+}
+
+bool GridExportSource::numberCell(int row, int column, double& value) const {
+    const auto number = model_->shownNumber(row, column);
+    if (number) value = number->toDouble();
+    return bool(number);
 }
 
 }  // namespace exchange

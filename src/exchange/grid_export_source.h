@@ -29,6 +29,7 @@ public:
     const std::vector<ExportColumn>& columns() const override { return columns_; }
     int rowCount() const override;
     void cell(int row, int column, std::string& text) const override;
+    bool numberCell(int row, int column, double& value) const override;
 
 private:
     std::unique_ptr<ui::DatasetModel> model_;

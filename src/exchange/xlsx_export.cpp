@@ -67,10 +67,14 @@ void writeXlsx(const WriteContext& context, const QString& path) {
     double number = 0;
     for (int r = 0; r < source.rowCount(); ++r) {
         for (size_t c = 0; c < columns.size(); ++c) {
-            source.cell(r, int(c), text);
-            if (text.empty()) continue;
             const lxw_row_t row = lxw_row_t(r + 1);
             const lxw_col_t col = lxw_col_t(c);
+            if (source.numberCell(r, int(c), number)) {
+                check(worksheet_write_number(sheet, row, col, number, nullptr), path);
+                continue;
+            }
+            source.cell(r, int(c), text);
+            if (text.empty()) continue;
             check(readsAsNumber(text, number) ? worksheet_write_number(sheet, row, col, number, nullptr)
                                               : worksheet_write_string(sheet, row, col, text.c_str(), nullptr),
                   path);

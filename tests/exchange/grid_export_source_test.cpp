@@ -41,7 +41,38 @@ TEST(GridExportSource, VisibleColumnsInGridOrderWithTheCaptionsThenTheTitles) {
     for (int c = 0; c < 4; ++c) source.cell(0, c, cells[size_t(c)]);
     // As the grid shows them: the format's decimals, an empty value empty.
     EXPECT_EQ(cells, (std::vector<std::string>{"1", "BRAN", "2.5000", ""}));
+    // A number cell gives the number its text shows, without the text.
+    for (int c = 0; c < 4; ++c) {
+        double fromText = 0;
+        const bool textIsNumber = exchange::readsAsNumber(cells[size_t(c)], fromText);
+        double value = 0;
+        EXPECT_EQ(source.numberCell(0, c, value), textIsNumber && c != 1) << c;
+        if (textIsNumber) EXPECT_EQ(value, fromText) << c;
+    }
     EXPECT_EQ(rows.recNo(), 0);
+}
+
+// A number rounded by its column's format is given as shown.
+TEST(GridExportSource, NumberCellsAreRoundedAsTheGridShowsThem) {
+    auto store = std::make_shared<engine::ColumnStore>(
+        std::vector<engine::FieldDef>{{"SUPRAF", engine::FieldType::Number, 9, 4, 'N'}});
+    for (const char* n : {"2.25", "-2.25", "0.0004"}) {
+        const size_t r = store->appendRow();
+        store->set(r, 0, engine::Value::number(*engine::Decimal::parse(n)));
+    }
+    engine::MemoryDataset rows;
+    rows.open(store);
+    const exchange::GridExportSource source({{QStringLiteral("SUPRAF"), QStringLiteral("S"), true, {}, QStringLiteral("0.0"), 0}},
+                                            &rows, {});
+    const std::vector<std::pair<std::string, double>> expected{{"2.3", 2.3}, {"-2.3", -2.3}, {"0.0", 0.0}};
+    for (int r = 0; r < 3; ++r) {
+        std::string text;
+        source.cell(r, 0, text);
+        double value = 1;
+        ASSERT_TRUE(source.numberCell(r, 0, value));
+        EXPECT_EQ(text, expected[size_t(r)].first);
+        EXPECT_EQ(value, expected[size_t(r)].second);
+    }
 }
 
 TEST(GridExportSource, AClosedDatasetHasNoRows) {
