@@ -2,8 +2,8 @@
 // mode (rows go to disk as they are written). The caption row has the Excel
 // 5.0 output's look (bold "MS Sans Serif" 8 pt, borders); the data cells
 // have none, so that a sheet of 350,000 rows carries no style on each of its
-// five million cells (a third less to write and compress) and empty cells
-// are not written at all. Numbers stand right and texts left by themselves.
+// five million cells, and empty cells are not written at all. Numbers stand
+// right and texts left by themselves.
 #include <memory>
 #include <string>
 
