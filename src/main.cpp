@@ -15,6 +15,7 @@
 #include "app/progress_window.h"
 #include "app/startup_window.h"
 #include "backup/backup_window.h"
+#include "exchange/export_dialogs.h"
 #include "platform/single_instance.h"
 #include "reports/rap_parc_form.h"
 #include "reports/raport_form.h"
@@ -59,6 +60,8 @@ int main(int argc, char** argv) {
     TAlegeTitluF alegeTitluF;
     TRaportF raportF;
     TRapParcF rapParcF;
+    exchange::Tfrm_Selection frmSelection;
+    exchange::Tfrm_ProgressForm frmProgressForm;
     form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
     form3.OpenGeneralReport = [&raportF] { raportF.OpenReport(); };
     form3.OpenParcelReport = [&rapParcF] { rapParcF.OpenReport(); };

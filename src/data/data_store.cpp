@@ -51,6 +51,12 @@ void DataStore::setAppDir(const QString& appDir) {
     dataDir_ = dir + QDir::separator() + QStringLiteral("Data");
 }
 
+void DataStore::setDataDir(const QString& dataDir) {
+    QString dir = QDir::toNativeSeparators(dataDir);
+    while (dir.size() > 1 && dir.endsWith(QDir::separator())) dir.chop(1);
+    dataDir_ = dir;
+}
+
 QString DataStore::tablePath(const QString& fileName) const { return dataDir_ + QDir::separator() + fileName; }
 
 QString DataStore::ReadSetting(const QString& section, const QString& key) const {
@@ -59,6 +65,10 @@ QString DataStore::ReadSetting(const QString& section, const QString& key) const
 
 void DataStore::WriteSetting(const QString& section, const QString& key, const QString& value) const {
     platform::IniFile(tablePath(kSettingsFileName)).write(section, key, value);
+}
+
+void DataStore::WriteSettings(const QString& section, const std::vector<std::pair<QString, QString>>& values) const {
+    platform::IniFile(tablePath(kSettingsFileName)).write(section, values);
 }
 
 QString DataStore::ReadCounter(const QString& name) const {

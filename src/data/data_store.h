@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include <QString>
@@ -33,6 +34,9 @@ public:
     explicit DataStore(const QString& appDir) { setAppDir(appDir); }
 
     void setAppDir(const QString& appDir);
+    // A data folder of another name (the command-line fronts take any);
+    // call after setAppDir.
+    void setDataDir(const QString& dataDir);
     const QString& AppDir() const { return appDir_; }
     const QString& DataDir() const { return dataDir_; }
     // DataDir, the platform's separator and the file name: the path a
@@ -42,6 +46,8 @@ public:
     // Settings file; opened anew on every call.
     QString ReadSetting(const QString& section, const QString& key) const;
     void WriteSetting(const QString& section, const QString& key, const QString& value) const;
+    // Several keys of one section in one write of the file.
+    void WriteSettings(const QString& section, const std::vector<std::pair<QString, QString>>& values) const;
 
     // The last identifier given for the counter, 1 when the counter is missing
     // or not a whole number.

@@ -83,14 +83,21 @@ std::optional<QString> IniFile::lookup(const QString& section, const QString& ke
 }
 
 void IniFile::write(const QString& section, const QString& key, const QString& value) {
-    // A line break would end the value early and let the rest pass for keys.
-    QString oneLine = value;
-    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    const QByteArray encoded = quotedIfNeeded(toCp1250(oneLine));
+    write(section, {{key, value}});
+}
+
+void IniFile::write(const QString& section, const std::vector<std::pair<QString, QString>>& values) {
     CSimpleIniA ini;
     load(path_, ini);
-    if (ini.SetValue(toCp1250(section).constData(), toCp1250(key).constData(), encoded.constData()) < 0)
-        throw PlatformError(QStringLiteral("Fisierul %1 nu poate fi scris.").arg(path_));
+    const QByteArray sectionName = toCp1250(section);
+    for (const auto& [key, value] : values) {
+        // A line break would end the value early and let the rest pass for keys.
+        QString oneLine = value;
+        oneLine.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        const QByteArray encoded = quotedIfNeeded(toCp1250(oneLine));
+        if (ini.SetValue(sectionName.constData(), toCp1250(key).constData(), encoded.constData()) < 0)
+            throw PlatformError(QStringLiteral("Fisierul %1 nu poate fi scris.").arg(path_));
+    }
     save(path_, ini);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include <QString>
 
@@ -28,6 +30,9 @@ public:
     // exist. Throws PlatformError when the file cannot be written and
     // engine::ValueError for a character code page 1250 lacks.
     void write(const QString& section, const QString& key, const QString& value);
+    // Several keys of one section in one replacement of the file: a crash
+    // leaves all of them old or all new.
+    void write(const QString& section, const std::vector<std::pair<QString, QString>>& values);
     // Removes the key when present; false when there was nothing to remove.
     bool remove(const QString& section, const QString& key);
 

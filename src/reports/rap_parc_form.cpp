@@ -32,6 +32,11 @@ TRapParcF::TRapParcF(QWidget* parent)
     });
 }
 
+QStringList TRapParcF::exportCaptions() const {
+    return {QStringLiteral("Nr. Crt."), QStringLiteral("Anexa"), QStringLiteral("Titlul Nr."),
+            QStringLiteral("Suprafata"), QStringLiteral("Titulari")};
+}
+
 QStringList TRapParcF::reportStatement() const {
     return {QStringLiteral("SELECT T.TITULAR, T.IDTP, T.IDANEXA, T.INSAT, T.ANEXA, T.TPNR, SUM(D.SUPRAF) AS TOT"),
             QStringLiteral("FROM \"") + tablePath(QStringLiteral("TPDET.dbf")) + QStringLiteral("\" D"),

@@ -56,6 +56,13 @@ TRaportF::TRaportF(QWidget* parent)
     });
 }
 
+QStringList TRaportF::exportCaptions() const {
+    return {QStringLiteral("Nr. Crt."), QStringLiteral("Satul"), QStringLiteral("Anexa"),
+            QStringLiteral("Titulari"), QStringLiteral("Titlul Nr."), QStringLiteral("Tip"),
+            QStringLiteral("Categoria"), QStringLiteral("Denumire tarla"), QStringLiteral("Tarla Nr."),
+            QStringLiteral("Parcela"), QStringLiteral("Lotul"), QStringLiteral("Suprafata")};
+}
+
 QStringList TRaportF::reportStatement() const {
     return {QStringLiteral("SELECT T.ANEXA, T.IDTP, T.IDANEXA, T.INSAT, T.TITULAR, T.TPNR,"),
             QStringLiteral("D.TIP, D.CATEG, D.NRTARLA, D.PARCELA, D.SUPRAF, D.OBS, D.LOT, D.LUNG, D.LAT, D.COMENT"),

@@ -15,6 +15,7 @@ public:
     explicit TRaportF(QWidget* parent = nullptr);
 
     reports::RegisterKey registerKey() const override;
+    QStringList exportCaptions() const override;
 
     QComboBox* SatBox;
     QLineEdit* TitularE;

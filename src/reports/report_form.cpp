@@ -24,6 +24,8 @@
 #include "data/annexes.h"
 #include "data/data_store.h"
 #include "data/text_routines.h"
+#include "exchange/data_export.h"
+#include "exchange/grid_export_source.h"
 #include "platform/dialogs.h"
 #include "reports/annex_summary.h"
 #include "reports/filter_text_validator.h"
@@ -474,7 +476,14 @@ void ReportForm::ClearBClick() {
 void ReportForm::CloseBClick() { close(); }
 
 void ReportForm::ExportBClick() {
-    Mesaj(QStringLiteral("Exporta"), QStringLiteral("Aceasta functie nu este inca disponibila."), mkInformation, mbOk);
+    const auto source = exportSource();
+    exchange::DataExport(exchange::gridExportSettings(store().AppDir())).Execute(source.get(), this);
+}
+
+std::unique_ptr<exchange::GridExportSource> ReportForm::exportSource() const {
+    if (!Tx.isOpen()) return nullptr;
+    const ReportGrid grid = reportGrid();
+    return std::make_unique<exchange::GridExportSource>(grid.columns, grid.rows, exportCaptions());
 }
 
 void ReportForm::TiparesteBClick() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,10 @@ class QVBoxLayout;
 
 namespace data {
 class DataStore;
+}
+
+namespace exchange {
+class GridExportSource;
 }
 
 namespace ui {
@@ -67,6 +72,7 @@ public:
     void CloseBClick();
     // "Valoare Reg.Funciar": records the land-register value of the selection.
     void LbSpeedButton1Click();
+    // "Exporta": the report grid as it shows, through the export component.
     void ExportBClick();
     // "Tipareste": the report on the printer the print dialog sets up.
     void TiparesteBClick();
@@ -86,6 +92,12 @@ public:
     // What a grid export of the report takes: the report grid's visible
     // columns in order with their titles, and Tx. Works on a form not shown.
     ReportGrid reportGrid() const;
+    // The rows of the grid export: the report grid's visible columns under
+    // the report's caption list; none while Tx is closed.
+    std::unique_ptr<exchange::GridExportSource> exportSource() const;
+    // The headings of the grid export by column position; a column beyond
+    // the list keeps its grid title.
+    virtual QStringList exportCaptions() const = 0;
     // The totals grid the same way.
     ReportGrid totalsGrid() const;
     // The report as a page shows it, and printing it on a device.

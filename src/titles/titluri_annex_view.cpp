@@ -16,6 +16,7 @@
 #include "data/annexes.h"
 #include "data/data_store.h"
 #include "engine/decimal.h"
+#include "titles/annex_list_query.h"
 #include "titles/annex_lists.h"
 #include "titles/line_detail_panel.h"
 #include "titles/no_match_key.h"
@@ -25,13 +26,6 @@
 namespace {
 
 void letPendingEventsRun() { QCoreApplication::processEvents(); }
-
-// A value typed or chosen by the user, made safe to stand between the double
-// quotes of a text literal.
-QString literalText(const QString& value) {
-    QString text = value;
-    return text.remove(QLatin1Char('"'));
-}
 
 }  // namespace
 
@@ -143,22 +137,7 @@ void TTitluriF::loadAnnexTypes(int index) {
     AnexeSelect->setCurrentIndex(0);
 }
 
-void TTitluriF::composeAnnexList(int index) {
-    const QString annex = data::AnnexNames()[index];
-    data::setStatement(
-        Anex,
-        {QStringLiteral("SELECT IDANEXA, ANEXA,TIPANX, NRCRTA, SATUL,NUME,SINCAP,SSOL,SAPROB,SACT,"),
-         QStringLiteral("MOSTEN,EXTOT,EXAR,EXVII,EXLIV,EXPAS,INTOT,INAR,INVII,INLIV,INPAS,NEAG,MAX(IDTP) AS MM, "
-                        "MAX(TPNR) AS TIT, SUM(T.SUPTOT) AS SUPTOT"),
-         QStringLiteral("FROM \"") + tablePath(QStringLiteral("Anexe1.dbf")) + QLatin1Char('"'),
-         QStringLiteral("LEFT JOIN \"") + tablePath(QStringLiteral("TP.dbf")) + QStringLiteral("\" T"),
-         QStringLiteral("     ON IDANEXA=T.IDANEXA"),
-         QStringLiteral("WHERE ANEXA=\"") + annex + QLatin1Char('"'),
-         QStringLiteral(" "),
-         QStringLiteral("GROUP BY IDANEXA, ANEXA,TIPANX, NRCRTA, SATUL,NUME,SINCAP,SSOL,SAPROB,SACT,"),
-         QStringLiteral("MOSTEN,EXTOT,EXAR,EXVII,EXLIV,EXPAS,INTOT,INAR,INVII,INLIV,INPAS,NEAG"),
-         QStringLiteral(" ")});
-}
+void TTitluriF::composeAnnexList(int index) { data::setStatement(Anex, titles::annexListStatement(store(), index)); }
 
 void TTitluriF::FiltruSat() {
     if (!annexViewShown()) return;
@@ -169,26 +148,22 @@ void TTitluriF::FiltruSat() {
         Anex.isOpen() && !Anex.isEmpty() ? Anex.field("IDANEXA").asString() : std::string("-1");
     Anex.close();
 
-    QString condition;
-    if (ComboBox1->currentIndex() > 0)
-        condition += QStringLiteral("AND (SATUL=\"") + literalText(ComboBox1->currentText()) + QStringLiteral("\") ");
-    if (!NumeSrc->text().isEmpty()) {
-        const QString name = literalText(NumeSrc->text());
-        condition += QStringLiteral("AND ((NUME LIKE \"%") + name + QStringLiteral("%\") OR (MOSTEN LIKE \"%") + name +
-                     QStringLiteral("%\"))");
-    }
-    if (page_ == 9 && AnexeSelect->currentIndex() > 0)
-        condition += QStringLiteral(" AND (TIPANX=\"") + literalText(AnexeSelect->currentText()) + QStringLiteral("\")");
+    titles::AnnexListFilters filters;
+    if (ComboBox1->currentIndex() > 0) filters.village = ComboBox1->currentText();
+    filters.name = NumeSrc->text();
+    if (AnexeSelect->currentIndex() > 0) filters.annexType = AnexeSelect->currentText();
+    filters.alphabetical = CheckBox1->isChecked();
+    filters.withoutTitle = CheckBox2->isChecked();
 
-    if (CheckBox2->isChecked()) {
-        Anex.setFilter("(MM IS NULL)");
+    if (filters.withoutTitle) {
+        Anex.setFilter(titles::kWithoutTitleFilter);
         Anex.setFiltered(true);
     } else {
         Anex.setFiltered(false);
         Anex.setFilter(std::string());
     }
-    Anex.setLine(6, condition.toStdString());
-    Anex.setLine(9, CheckBox1->isChecked() ? "ORDER BY NUME" : " ");
+    Anex.setLine(6, titles::annexListCondition(page_, filters).toStdString());
+    Anex.setLine(9, titles::annexListOrder(filters));
 
     const auto positionTitles = Anex.afterScroll;
     try {

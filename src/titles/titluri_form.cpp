@@ -77,10 +77,6 @@ void stretchColumn(ui::DataGrid* grid, const QString& field) {
     apply();
 }
 
-void tellUnavailable(const QString& what) {
-    Mesaj(what, QStringLiteral("Aceasta functie nu este inca disponibila."), mkInformation, mbOk);
-}
-
 }  // namespace
 
 TTitluriF::TTitluriF(QWidget* parent)
@@ -302,8 +298,8 @@ QWidget* TTitluriF::buildAnnexView() {
     bottom->addWidget(buttonColumn);
     column->addLayout(bottom);
 
-    connect(LbSpeedButton2, &QToolButton::clicked, this, [] { tellUnavailable(QStringLiteral("Exporta")); });
-    connect(ImportB, &QToolButton::clicked, this, [] { tellUnavailable(QStringLiteral("Importa")); });
+    connect(LbSpeedButton2, &QToolButton::clicked, this, &TTitluriF::LbSpeedButton2Click);
+    connect(ImportB, &QToolButton::clicked, this, &TTitluriF::ImportBClick);
     return view;
 }
 

@@ -173,6 +173,13 @@ public:
     QLabel* IntravilanLab;
     QLabel* GeneralLab;
 
+    // ---- Spreadsheet exchange (titluri_exchange.cpp) ----
+
+    // "Exporta": the annex list as shown, through the export component.
+    void LbSpeedButton2Click();
+    // "Importa": the lines of a workbook into the annex shown.
+    void ImportBClick();
+
     // ---- Linking titles to lines, title search and sorting, attached files ----
     // (titluri_links.cpp, titluri_search.cpp, titluri_files.cpp)
 

@@ -93,14 +93,27 @@ const engine::FieldDef* DatasetModel::fieldDefOfColumn(int column) const {
 }
 
 QString DatasetModel::displayText(int row, int column) const {
-    if (!dataset_ || column < 0 || column >= int(shown_.size())) return QString();
+    return QString::fromStdString(displayUtf8(row, column));
+}
+
+std::string DatasetModel::displayUtf8(int row, int column) const {
+    if (!dataset_ || column < 0 || column >= int(shown_.size())) return std::string();
     const int f = fieldIndex_[size_t(column)];
-    if (f < 0) return QString();
+    if (f < 0) return std::string();
     const engine::Value v = dataset_->rowValue(row, f);
     const int decimals = decimals_[size_t(column)];
-    if (v.type() == engine::ValueType::Number && decimals >= 0)
-        return QString::fromStdString(v.asNumber().toFixed(decimals));
-    return QString::fromStdString(v.toString());
+    if (v.type() == engine::ValueType::Number && decimals >= 0) return v.asNumber().toFixed(decimals);
+    return v.toString();
+}
+
+std::optional<engine::Decimal> DatasetModel::shownNumber(int row, int column) const {
+    if (!dataset_ || column < 0 || column >= int(shown_.size())) return std::nullopt;
+    const int f = fieldIndex_[size_t(column)];
+    if (f < 0) return std::nullopt;
+    const engine::Value v = dataset_->rowValue(row, f);
+    if (v.type() != engine::ValueType::Number) return std::nullopt;
+    const int decimals = decimals_[size_t(column)];
+    return decimals >= 0 ? v.asNumber().rounded(decimals) : v.asNumber();
 }
 
 int DatasetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -36,6 +38,11 @@ public:
 
     // The text a cell shows.
     QString displayText(int row, int column) const;
+    // The same in UTF-8, for writers that want bytes.
+    std::string displayUtf8(int row, int column) const;
+    // The number a cell of a number value shows, rounded as shown; nothing
+    // for any other cell.
+    std::optional<engine::Decimal> shownNumber(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

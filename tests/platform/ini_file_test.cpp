@@ -110,6 +110,21 @@ TEST_F(IniFileTest, RemoveDeletesOnlyThatKey) {
     EXPECT_EQ(ini.read("S", "B"), "2");
 }
 
+// Several keys go in one replacement of the file: all of them or, when one
+// value cannot be written, none.
+TEST_F(IniFileTest, SeveralKeysAreWrittenTogetherOrNotAtAll) {
+    IniFile ini(path());
+    ini.write("INDEX", "IDANEXA", "40");
+    ini.write("SETARI", "PRIMARIA", "Bran");
+    ini.write("INDEX", {{"IDANEXA", "45"}, {"IDTP", "12"}});
+    EXPECT_EQ(ini.read("INDEX", "IDANEXA"), "45");
+    EXPECT_EQ(ini.read("INDEX", "IDTP"), "12");
+    EXPECT_EQ(ini.read("SETARI", "PRIMARIA"), "Bran");
+    const QByteArray before = readBytes(path());
+    EXPECT_THROW(ini.write("INDEX", {{"IDANEXA", "50"}, {"IDTP", QString::fromUtf8("名")}}), engine::ValueError);
+    EXPECT_EQ(readBytes(path()), before);
+}
+
 TEST_F(IniFileTest, WriteFailuresAreReported) {
     IniFile inMissingFolder(dir.filePath("no/such/folder/Terralog.ini"));
     EXPECT_THROW(inMissingFolder.write("INDEX", "IDTP", "2"), platform::PlatformError);

@@ -449,12 +449,5 @@ TEST_F(GeneralReport, TabGoesThroughTheFiltersColumnByColumn) {
                                   "CategC"}));
 }
 
-TEST_F(GeneralReport, ExportTellsItIsNotAvailableYet) {
-    open();
-    answers.message(mrOk);
-    form->ExportB->click();
-    EXPECT_EQ(messages(), QStringList{"Exporta|Aceasta functie nu este inca disponibila.|2|4"});
-}
-
 }  // namespace
 }  // namespace reportstest

@@ -388,14 +388,5 @@ TEST_F(AnnexView, EscapeAnywhereClosesTheForm) {
     });
 }
 
-TEST_F(AnnexView, ExportAndImportTellThatTheyAreNotAvailableYet) {
-    answers.message(mrOk).message(mrOk);
-    openForm();
-    form->LbSpeedButton2->click();
-    form->ImportB->click();
-    EXPECT_EQ(messages(), (QStringList{"Exporta|Aceasta functie nu este inca disponibila.|2|4",
-                                       "Importa|Aceasta functie nu este inca disponibila.|2|4"}));
-}
-
 }  // namespace
 }  // namespace titlestest

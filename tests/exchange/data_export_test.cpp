@@ -1,0 +1,117 @@
+// The export component's limits: an Excel 5.0 sheet's rows, and a large
+// workbook whose container needs more than the header's FAT list.
+#include <QPushButton>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "app/message_dialog.h"
+#include "engine/errors.h"
+#include "exchange/data_export.h"
+#include "exchange/export_dialogs.h"
+#include "exchange/export_writer.h"
+#include "exchange/workbook_reader.h"
+#include "exchange_fixture.h"
+#include "platform/interaction.h"
+
+namespace {
+
+using exchange::ExportFormat;
+
+exchange::TableExportSource numberedRows(int rows, int columns, const std::string& text) {
+    std::vector<exchange::ExportColumn> captions;
+    for (int c = 0; c < columns; ++c) captions.push_back({QStringLiteral("C%1").arg(c + 1), c == 0});
+    std::vector<std::vector<std::string>> cells{size_t(rows)};
+    for (int r = 0; r < rows; ++r) {
+        cells[size_t(r)].push_back(std::to_string(r + 1));
+        for (int c = 1; c < columns; ++c) cells[size_t(r)].push_back(text);
+    }
+    return exchange::TableExportSource(std::move(captions), std::move(cells));
+}
+
+class DataExportTest : public exchangetest::ExchangeFixture {
+protected:
+    exchange::Tfrm_Selection selection;
+    exchange::Tfrm_ProgressForm progress;
+    platform::ScriptedAnswers answers;
+
+    void chooseExcelToFile() {
+        QTimer::singleShot(0, &selection, [this] {
+            selection.FormatBox->setCurrentIndex(selection.FormatBox->findText(QStringLiteral("Microsoft Excel")));
+            selection.ToFile->setChecked(true);
+            selection.ExportB->click();
+        });
+    }
+};
+
+TEST_F(DataExportTest, MoreRowsThanAnExcel5SheetHoldsAreOfferedAsXlsx) {
+    const auto source = numberedRows(exchange::kExcel5MaxRows, 2, "x");
+    const QString path = dir.path() + QStringLiteral("/mare");
+    answers.message(mrDa).saveFile(path);
+    chooseExcelToFile();
+    exchange::DataExport(exchange::gridExportSettings(dir.path())).Execute(&source, nullptr);
+
+    const auto asked = answers.requestsOf(platform::DialogKind::Message);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].heading, QStringLiteral("Export Grila"));
+    EXPECT_EQ(asked[0].text, QStringLiteral("\rO foaie Microsoft Excel 5.0 are cel mult 16383 de randuri; tabelul are "
+                                            "16384.\rDoriti exportul in format Microsoft Excel 2007+ (.xlsx)?"));
+    const auto saves = answers.requestsOf(platform::DialogKind::SaveFile);
+    ASSERT_EQ(saves.size(), 1u);
+    EXPECT_EQ(saves[0].filter, QStringLiteral("Excel 2007+ Files (*.xlsx)"));
+    const auto book = exchange::openWorkbookFile(path + QStringLiteral(".xlsx"));
+    EXPECT_EQ(book->usedRows(), exchange::kExcel5MaxRows + 1);
+    EXPECT_EQ(book->cellText(exchange::kExcel5MaxRows + 1, 1), QStringLiteral("16384"));
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".xls")));
+}
+
+TEST_F(DataExportTest, DecliningTheXlsxOfferWritesNothingAndTheWriterRefusesACutSheet) {
+    const auto source = numberedRows(exchange::kExcel5MaxRows, 1, "");
+    answers.message(mrNu);
+    chooseExcelToFile();
+    exchange::DataExport(exchange::gridExportSettings(dir.path())).Execute(&source, nullptr);
+    EXPECT_TRUE(answers.requestsOf(platform::DialogKind::SaveFile).empty());
+    const QString path = dir.path() + QStringLiteral("/cut.xls");
+    EXPECT_THROW(exchange::writeExport(source, ExportFormat::Excel, path, {}, nullptr), engine::ValueError);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(DataExportTest, AFileThatCannotBeWrittenIsToldAndLeavesNoFile) {
+    const auto source = numberedRows(3, 2, "x");
+    answers.saveFile(dir.path() + QStringLiteral("/no/such/folder/f")).message(mrOk);
+    chooseExcelToFile();
+    exchange::DataExport(exchange::gridExportSettings(dir.path())).Execute(&source, nullptr);
+    const auto told = answers.requestsOf(platform::DialogKind::Message);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_TRUE(told[0].text.startsWith(QStringLiteral("\rExportul nu s-a putut face:\r"))) << told[0].text.toStdString();
+    EXPECT_EQ(told[0].messageKind, int(mkError));
+    EXPECT_FALSE(progress.isVisible());
+}
+
+// 16,383 rows of 22 long texts: a stream of some 45 MB, whose FAT takes more
+// sectors than the header can list, so the container needs DIFAT sectors.
+TEST_F(DataExportTest, AFullExcel5SheetReadsBackWhole) {
+    const auto source = numberedRows(exchange::kExcel5MaxRows - 1, 22, std::string(120, 'N'));
+    const QString path = dir.path() + QStringLiteral("/plin.xls");
+    exchange::writeExport(source, ExportFormat::Excel, path, {}, nullptr);
+    EXPECT_GT(QFileInfo(path).size(), 109LL * 128 * 512);
+    const auto book = exchange::openWorkbookFile(path);
+    EXPECT_EQ(book->usedRows(), exchange::kExcel5MaxRows);
+    EXPECT_EQ(book->usedColumns(), 22);
+    EXPECT_EQ(book->cellText(exchange::kExcel5MaxRows, 1), QStringLiteral("16383"));
+    EXPECT_EQ(book->cellText(exchange::kExcel5MaxRows, 22), QString(120, QLatin1Char('N')));
+}
+
+TEST(ReadsAsNumber, OnlyPlainDecimalTextsAreNumberCells) {
+    const struct {
+        const char* text;
+        bool number;
+    } cases[] = {{"12", true},  {"-0.5", true}, {"0123", true}, {"12.", false}, {".5", false}, {"1e5", false},
+                 {"12,5", false}, {" 1", false}, {"", false},     {"-", false},  {"T100", false}};
+    for (const auto& c : cases) {
+        double value = 0;
+        EXPECT_EQ(exchange::readsAsNumber(c.text, value), c.number) << c.text;
+    }
+}
+
+}  // namespace
