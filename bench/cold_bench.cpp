@@ -33,24 +33,12 @@
 #include <QObject>
 #include <QEvent>
 
-#include "app/about_window.h"
-#include "app/admin_window.h"
 #include "app/application.h"
 #include "app/constants.h"
-#include "app/main_menu.h"
-#include "app/message_dialog.h"
-#include "app/password_prompt.h"
-#include "app/progress_window.h"
-#include "app/startup_window.h"
-#include "backup/backup_window.h"
 #include "platform/single_instance.h"
+#include "program_windows.h"
 #include "register_data.h"
 #include "register_statements.h"
-#include "titles/alege_titlu_dialog.h"
-#include "titles/anexa_add_dialog.h"
-#include "titles/titdet_add_dialog.h"
-#include "titles/titlu_add_dialog.h"
-#include "titles/titluri_form.h"
 
 namespace fs = std::filesystem;
 
@@ -84,24 +72,10 @@ int runProgram(int argc, char** argv, int out) {
     TerralogApplication app(argc, argv);
     platform::SingleInstance single(ApplicationTitle);
     if (!single.claim()) return 2;
-    TForm1 form1;
-    TForm2 form2;
-    TForm3 form3;
-    TForm4 form4;
-    TForm5 form5;
-    TForm21 form21;
-    TContor contor;
-    TErori erori;
-    TTitluriF titluriF;
-    TTitluAddF titluAddF;
-    TTitDetAddF titDetAddF;
-    TAnexaAdd1F anexaAdd1F;
-    TAlegeTitluF alegeTitluF;
-    form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
-    form3.OpenBackup = [&form21] { form21.OpenBackup(); };
+    ProgramWindows windows;
     MenuShown shown(out);
-    form3.installEventFilter(&shown);
-    form1.show();
+    windows.form3.installEventFilter(&shown);
+    windows.form1.show();
     return app.exec();
 }
 

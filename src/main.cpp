@@ -4,26 +4,11 @@
 #include <QPalette>
 #include <QToolTip>
 
-#include "app/about_window.h"
-#include "app/admin_window.h"
 #include "app/application.h"
 #include "app/constants.h"
-#include "app/main_menu.h"
-#include "app/message_dialog.h"
-#include "app/password_prompt.h"
 #include "app/pictures.h"
-#include "app/progress_window.h"
-#include "app/startup_window.h"
-#include "backup/backup_window.h"
-#include "exchange/export_dialogs.h"
 #include "platform/single_instance.h"
-#include "reports/rap_parc_form.h"
-#include "reports/raport_form.h"
-#include "titles/alege_titlu_dialog.h"
-#include "titles/anexa_add_dialog.h"
-#include "titles/titdet_add_dialog.h"
-#include "titles/titlu_add_dialog.h"
-#include "titles/titluri_form.h"
+#include "program_windows.h"
 
 int main(int argc, char** argv) {
     if (!displayAvailable()) {
@@ -45,30 +30,10 @@ int main(int argc, char** argv) {
     hints.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(hints);
 
-    TForm1 form1;
-    TForm2 form2;
-    TForm3 form3;
-    TForm4 form4;
-    TForm5 form5;
-    TForm21 form21;
-    TContor contor;
-    TErori erori;
-    TTitluriF titluriF;
-    TTitluAddF titluAddF;
-    TTitDetAddF titDetAddF;
-    TAnexaAdd1F anexaAdd1F;
-    TAlegeTitluF alegeTitluF;
-    TRaportF raportF;
-    TRapParcF rapParcF;
-    exchange::Tfrm_Selection frmSelection;
-    exchange::Tfrm_ProgressForm frmProgressForm;
-    form3.ShowTitlesForm = [&titluriF] { titluriF.ShowTitlesForm(); };
-    form3.OpenGeneralReport = [&raportF] { raportF.OpenReport(); };
-    form3.OpenParcelReport = [&rapParcF] { rapParcF.OpenReport(); };
-    form3.OpenBackup = [&form21] { form21.OpenBackup(); };
+    ProgramWindows windows;
 
     QObject::connect(&single, &platform::SingleInstance::activationRequested, &app, &bringRunningInstanceForward);
 
-    form1.show();
+    windows.form1.show();
     return app.exec();
 }
