@@ -1,5 +1,7 @@
 // The export component's limits: an Excel 5.0 sheet's rows, and a large
 // workbook whose container needs more than the header's FAT list.
+#include <minizip/unzip.h>
+
 #include <QPushButton>
 #include <QComboBox>
 #include <QRadioButton>
@@ -100,6 +102,29 @@ TEST_F(DataExportTest, AFullExcel5SheetReadsBackWhole) {
     EXPECT_EQ(book->usedColumns(), 22);
     EXPECT_EQ(book->cellText(exchange::kExcel5MaxRows, 1), QStringLiteral("16383"));
     EXPECT_EQ(book->cellText(exchange::kExcel5MaxRows, 22), QString(120, QLatin1Char('N')));
+}
+
+// The program hands libxlsxwriter's parts to minizip at the fastest level
+// (the flag bits 1 and 2 of a deflated member say which level wrote it), and
+// the sheet still reads back whole.
+TEST_F(DataExportTest, AnXlsxSheetIsDeflatedAtTheFastestLevel) {
+    const auto source = numberedRows(2000, 5, "Popescu Ion");
+    const QString path = dir.path() + QStringLiteral("/rapid.xlsx");
+    exchange::writeExport(source, ExportFormat::Xlsx, path, {}, nullptr);
+
+    unzFile zip = unzOpen64(QFile::encodeName(path).constData());
+    ASSERT_NE(zip, nullptr);
+    ASSERT_EQ(unzLocateFile(zip, "xl/worksheets/sheet1.xml", 1), UNZ_OK);
+    unz_file_info64 info{};
+    ASSERT_EQ(unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0), UNZ_OK);
+    unzClose(zip);
+    EXPECT_EQ(info.compression_method, unsigned(Z_DEFLATED));
+    EXPECT_EQ(info.flag & 6u, 6u) << "deflate option bits " << (info.flag & 6u);
+
+    const auto book = exchange::openWorkbookFile(path);
+    EXPECT_EQ(book->usedRows(), 2001);
+    EXPECT_EQ(book->cellText(2001, 1), QStringLiteral("2000"));
+    EXPECT_EQ(book->cellText(2001, 5), QStringLiteral("Popescu Ion"));
 }
 
 TEST(ReadsAsNumber, OnlyPlainDecimalTextsAreNumberCells) {
