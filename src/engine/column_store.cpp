@@ -1,12 +1,11 @@
 #include "engine/column_store.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <functional>
 #include <map>
 
 #include "engine/errors.h"
+#include "engine/os.h"
 #include "engine/text.h"
 
 namespace engine {
@@ -25,7 +24,7 @@ void ColumnStore::Column::resize(size_t rows) {
     cells_.reserve(rows);
     // The pages of a large column in one call, not one fault each.
     const size_t bytes = cells_.capacity() * sizeof(int64_t);
-    if (bytes >= BulkAllocator<int64_t>::kBulkBytes) ::madvise(cells_.data(), (bytes + 4095) & ~size_t(4095), MADV_POPULATE_WRITE);
+    if (bytes >= BulkAllocator<int64_t>::kBulkBytes) os::prefault(cells_.data(), (bytes + 4095) & ~size_t(4095));
     cells_.resize(rows, nullCell(type_));
 }
 

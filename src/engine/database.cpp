@@ -1,12 +1,7 @@
 #include "engine/database.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "engine/dbf_format.h"
 #include "engine/dbf_table.h"
@@ -26,23 +21,25 @@ constexpr size_t kCopyChunk = 4 << 20;
 constexpr size_t kMaxHeaderLength = 0xFFFF;
 constexpr size_t kMaxRecordLength = 0xFFFF;
 
-struct stat statTable(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) throw TableError("Table does not exist: " + path);
-        throw TableError("Cannot open the table file " + path + ": " + std::strerror(errno));
+os::FileInfo statTable(const std::string& path) {
+    os::FileInfo info;
+    if (!os::pathInfo(path, info)) {
+        const os::Error error = os::lastError();
+        if (error.kind == os::Failure::NotFound) throw TableError("Table does not exist: " + path);
+        throw TableError("Cannot open the table file " + path + ": " + os::describe(error));
     }
-    if (!S_ISREG(st.st_mode)) throw TableError("Table does not exist: " + path);
-    return st;
+    if (!info.regular) throw TableError("Table does not exist: " + path);
+    return info;
 }
 
 std::optional<CodePage> cpgBeside(const std::string& path) {
     const auto cpg = findSibling(path, ".cpg");
     if (!cpg) return std::nullopt;
-    std::ifstream in(*cpg, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return codePageFromCpg(content.str().substr(0, 64));
+    const os::File file = os::File::open(*cpg, os::File::Open::Read);
+    if (!file) return std::nullopt;
+    char content[64];
+    const int64_t n = file.readAt(0, content, sizeof content);
+    return codePageFromCpg(std::string(content, size_t(std::max<int64_t>(n, 0))));
 }
 
 // Exclusive use of a file for as long as it lives.
@@ -222,8 +219,8 @@ std::shared_ptr<Table> Database::table(std::string_view path) { return impl_->ta
 UnitHost& Database::units() { return *impl_->units; }
 
 bool Database::exists(std::string_view path) const {
-    struct stat st {};
-    return ::stat(resolvePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    os::FileInfo info;
+    return os::pathInfo(resolvePath(path), info) && info.regular;
 }
 
 std::string Database::resolve(std::string_view path) const { return resolvePath(path); }

@@ -4,10 +4,10 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <optional>
 
 #include "engine/errors.h"
+#include "engine/os.h"
 #include "engine/text.h"
 
 namespace engine {
@@ -356,10 +356,9 @@ void arrangeLayout(DbfLayout& layout) {
 }
 
 std::array<uint8_t, 3> todayStamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    return {uint8_t(tm.tm_year & 0xFF), uint8_t(tm.tm_mon + 1), uint8_t(tm.tm_mday)};
+    int year = 0, month = 0, day = 0;
+    os::today(year, month, day);
+    return {uint8_t((year - 1900) & 0xFF), uint8_t(month), uint8_t(day)};
 }
 
 std::string buildHeader(const DbfLayout& layout, uint32_t count) {

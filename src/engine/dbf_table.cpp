@@ -1,10 +1,6 @@
 #include "engine/dbf_table.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <functional>
@@ -46,8 +42,7 @@ public:
             CodePage page, const FileIdentity& identity, size_t count)
         : file_(std::move(file)), path_(std::move(path)), headerLength_(layout.headerLength),
           recordLength_(layout.recordLength), fields_(std::move(fields)), page_(page), identity_(identity),
-          count_(count), fd_(file_->duplicateDescriptor()) {}
-    ~Decoder() override { ::close(fd_); }
+          count_(count), handle_(file_->duplicate()) {}
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
 
@@ -60,13 +55,13 @@ public:
     // Decodes the columns and, unless null, the deletion flag of each record.
     void run(const std::vector<ColumnStore::Column*>& columns, std::vector<uint8_t>* flags) {
         TableFile::ReadLock lock(*file_);
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0)
-            throw TableError("Cannot examine the table file " + path_ + ": " + std::strerror(errno));
+        os::FileInfo info;
+        if (!handle_.info(info))
+            throw TableError("Cannot examine the table file " + path_ + ": " + os::describe(os::lastError()));
         // A file no name leads to any more (replaced, removed) had its change
         // time moved by that alone; its size and modification time still tell.
-        FileIdentity now = FileIdentity::of(st);
-        if (st.st_nlink == 0) now.changed = identity_.changed;
+        FileIdentity now = FileIdentity::of(info);
+        if (info.links == 0) now.changed = identity_.changed;
         if (now != identity_)
             throw TableError("The table " + path_ + " was changed by another program; read it again");
         size_t rows = flags ? count_ : 0;
@@ -111,17 +106,9 @@ public:
 
 private:
     size_t readAt(uint64_t offset, char* out, size_t size) const {
-        size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::pread(fd_, out + done, size - done, off_t(offset + done));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                throw TableError("Cannot read the table file " + path_ + ": " + std::strerror(errno));
-            }
-            if (n == 0) break;
-            done += size_t(n);
-        }
-        return done;
+        const int64_t n = handle_.readAt(offset, out, size);
+        if (n < 0) throw TableError("Cannot read the table file " + path_ + ": " + os::describe(os::lastError()));
+        return size_t(n);
     }
 
     std::shared_ptr<TableFile> file_;
@@ -132,7 +119,7 @@ private:
     CodePage page_;
     FileIdentity identity_;
     size_t count_;
-    int fd_;
+    os::File handle_;
 };
 
 // The writes of one statement, in the unit its catalog holds open or in a
@@ -160,10 +147,10 @@ public:
             if (file.isBeingWritten())
                 throw TableError("The table " + t.path_ + " is already being written by another statement");
             file.acquireExclusive();
-            struct stat st {};
-            const bool exists = ::stat(t.path_.c_str(), &st) == 0;
+            os::FileInfo onDisk;
+            const bool exists = os::pathInfo(t.path_, onDisk);
             const FileIdentity current = file.identity();
-            if (!exists || !current.sameFile(FileIdentity::of(st)) || current != t.identity_) {
+            if (!exists || !current.sameFile(FileIdentity::of(onDisk)) || current != t.identity_) {
                 file.releaseExclusive();
                 throw TableError("The table " + t.path_ + " was changed by another program; read it again");
             }

@@ -1,14 +1,12 @@
 #include "engine/fault_injection.h"
 
-#include <signal.h>
-#include <unistd.h>
-
 namespace engine::faults {
 namespace {
 
 bool armed = false;
 Plan plan;
 long counted = 0;
+os::Error failure;
 
 bool failsAt(long at) { return at > 0 && (plan.keepFailing ? counted >= at : counted == at); }
 
@@ -27,16 +25,18 @@ long operations() { return counted; }
 bool allow(Operation operation) {
     if (!armed) return true;
     ++counted;
-    if (plan.killAt > 0 && counted >= plan.killAt) ::kill(::getpid(), SIGKILL);
+    if (plan.killAt > 0 && counted >= plan.killAt) os::killSelf();
     if (operation == Operation::Write && failsAt(plan.failWriteAt)) {
-        errno = plan.writeError;
+        failure = os::errorOf(plan.writeError);
         return false;
     }
     if (operation == Operation::Sync && failsAt(plan.failSyncAt)) {
-        errno = EIO;
+        failure = os::errorOf(os::Failure::Other);
         return false;
     }
     return true;
 }
+
+os::Error injected() { return failure; }
 
 }  // namespace engine::faults

@@ -1,17 +1,17 @@
 #pragma once
 
-#include <cerrno>
+#include "engine/os.h"
 
 namespace engine::faults {
 
 // A test's plan for the engine's file operations. Every write, truncation,
 // rename and removal of a table, journal or new file counts as a write, every
-// fsync as a sync; both count on one scale from 1 since the plan was armed.
+// sync as a sync; both count on one scale from 1 since the plan was armed.
 struct Plan {
-    long killAt = 0;       // the process kills itself (SIGKILL) instead of operation k
+    long killAt = 0;       // the process kills itself instead of operation k
     long failWriteAt = 0;  // operation k, when a write, fails with writeError
-    int writeError = ENOSPC;
-    long failSyncAt = 0;   // operation k, when a sync, fails with EIO
+    os::Failure writeError = os::Failure::NoSpace;
+    long failSyncAt = 0;   // operation k, when a sync, fails as an I/O error
     bool keepFailing = false;  // then every write (sync) from operation k on fails
 
     // Every write from operation k on fails for want of space.
@@ -29,8 +29,9 @@ void disarm();
 long operations();
 
 enum class Operation { Write, Sync };
-// Called by the file primitives before each operation: false, with errno
-// set, when the operation is to fail.
+// Called by the file primitives before each operation: false when the
+// operation is to fail, with injected() as its error.
 bool allow(Operation operation);
+os::Error injected();
 
 }  // namespace engine::faults

@@ -1,12 +1,5 @@
 #include "engine/file_io.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include "engine/errors.h"
 #include "engine/fault_injection.h"
 
@@ -14,76 +7,91 @@ namespace engine::fileio {
 
 using faults::Operation;
 
-void fail(const char* verb, const std::string& name, int error) {
-    throw TableError(std::string("Cannot ") + verb + " " + name + ": " + std::strerror(error));
+void fail(const char* verb, const std::string& name, const os::Error& error) {
+    throw TableError(std::string("Cannot ") + verb + " " + name + ": " + os::describe(error));
 }
 
-void writeAt(int fd, uint64_t offset, std::string_view bytes, const std::string& name) {
-    while (!bytes.empty()) {
-        if (!faults::allow(Operation::Write)) fail("write", name, errno);
-        const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), off_t(offset));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("write", name, errno);
-        }
-        bytes.remove_prefix(size_t(n));
-        offset += uint64_t(n);
-    }
+void writeAt(const os::File& file, uint64_t offset, std::string_view bytes, const std::string& name) {
+    if (!faults::allow(Operation::Write)) fail("write", name, faults::injected());
+    if (!file.writeAt(offset, bytes)) fail("write", name, os::lastError());
 }
 
-void truncate(int fd, uint64_t size, const std::string& name) {
-    if (!faults::allow(Operation::Write) || ::ftruncate(fd, off_t(size)) != 0) fail("shorten", name, errno);
+void truncate(const os::File& file, uint64_t size, const std::string& name) {
+    if (!faults::allow(Operation::Write)) fail("shorten", name, faults::injected());
+    if (!file.truncate(size)) fail("shorten", name, os::lastError());
 }
 
-void sync(int fd, const std::string& name) {
-    if (!faults::allow(Operation::Sync) || ::fsync(fd) != 0) fail("sync", name, errno);
+void sync(const os::File& file, const std::string& name) {
+    if (!faults::allow(Operation::Sync)) fail("sync", name, faults::injected());
+    if (!file.sync()) fail("sync", name, os::lastError());
 }
 
-size_t readAt(int fd, uint64_t offset, char* out, size_t size, const std::string& name) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, out + done, size - done, off_t(offset + done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("read", name, errno);
-        }
-        if (n == 0) break;
-        done += size_t(n);
-    }
-    return done;
+size_t readAt(const os::File& file, uint64_t offset, char* out, size_t size, const std::string& name) {
+    const int64_t n = file.readAt(offset, out, size);
+    if (n < 0) fail("read", name, os::lastError());
+    return size_t(n);
+}
+
+std::string readWhole(const os::File& file, const std::string& name) {
+    os::FileInfo info;
+    if (!file.info(info)) fail("examine", name, os::lastError());
+    std::string bytes(size_t(info.size), '\0');
+    bytes.resize(readAt(file, 0, &bytes[0], bytes.size(), name));
+    return bytes;
 }
 
 void rename(const std::string& from, const std::string& to, const std::string& name) {
-    if (!faults::allow(Operation::Write) || ::rename(from.c_str(), to.c_str()) != 0) fail("replace", name, errno);
+    if (!faults::allow(Operation::Write)) fail("replace", name, faults::injected());
+    if (!os::rename(from, to)) fail("replace", name, os::lastError());
 }
 
 void link(const std::string& path, const std::string& second, const std::string& name) {
-    if (!faults::allow(Operation::Write) || ::link(path.c_str(), second.c_str()) != 0) fail("keep the old file of", name, errno);
+    if (!faults::allow(Operation::Write)) fail("keep the old file of", name, faults::injected());
+    if (!os::link(path, second)) fail("keep the old file of", name, os::lastError());
 }
 
 void remove(const std::string& path, const std::string& name) {
-    if (!faults::allow(Operation::Write)) fail("remove", name, errno);
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail("remove", name, errno);
+    if (!faults::allow(Operation::Write)) fail("remove", name, faults::injected());
+    if (!os::remove(path)) fail("remove", name, os::lastError());
+}
+
+void removeWhileOpen(os::File& file, const std::string& path, const std::string& name) {
+    if (!faults::allow(Operation::Write)) fail("remove", name, faults::injected());
+    if (!file.removeWhileOpen(path)) fail("remove", name, os::lastError());
 }
 
 void syncDirectory(const std::string& folder) {
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) fail("open the folder", folder, errno);
-    const bool synced = faults::allow(Operation::Sync) && ::fsync(dir) == 0;
-    const int error = errno;
-    ::close(dir);
-    if (!synced) fail("sync the folder", folder, error);
+    if (!faults::allow(Operation::Sync)) fail("sync the folder", folder, faults::injected());
+    if (!os::syncFolder(folder)) fail("sync the folder", folder, os::lastError());
 }
 
+namespace {
+
+size_t lastSeparator(const std::string& path) {
+    for (size_t i = path.size(); i-- > 0;)
+        if (os::isSeparator(path[i])) return i;
+    return std::string::npos;
+}
+
+}  // namespace
+
 std::string folderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
+    const size_t slash = lastSeparator(path);
     if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    // The root keeps its separator: "/", or "C:\" on Windows.
+    const bool driveRoot = os::kSeparator == '\\' && slash == 2 && path[1] == ':';
+    return slash == 0 || driveRoot ? path.substr(0, slash + 1) : path.substr(0, slash);
 }
 
 std::string fileNameOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
+    const size_t slash = lastSeparator(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string inFolder(const std::string& folder, std::string_view name) {
+    if (folder.empty()) return std::string(name);
+    if (os::isSeparator(folder.back())) return folder + std::string(name);
+    return folder + os::kSeparator + std::string(name);
 }
 
 }  // namespace engine::fileio

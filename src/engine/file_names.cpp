@@ -1,37 +1,22 @@
 #include "engine/file_names.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <vector>
 
+#include "engine/file_io.h"
+#include "engine/os.h"
 #include "engine/text.h"
 
 namespace engine {
 namespace {
 
-bool pathExists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-std::string join(const std::string& dir, std::string_view name) {
-    if (dir.empty()) return std::string(name);
-    if (dir.back() == '/') return dir + std::string(name);
-    return dir + "/" + std::string(name);
-}
-
 // The entry of `dir` equal to `name` but for case; the first in byte order
 // when several are.
 std::optional<std::string> findInDirectory(const std::string& dir, std::string_view name) {
-    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-    if (!d) return std::nullopt;
+    std::vector<std::string> entries;
+    if (!os::listFolder(dir.empty() ? "." : dir, entries)) return std::nullopt;
     std::optional<std::string> best;
-    while (const dirent* entry = ::readdir(d)) {
-        const std::string_view candidate(entry->d_name);
-        if (equalsIgnoreCase(candidate, name) && (!best || candidate < *best)) best = std::string(candidate);
-    }
-    ::closedir(d);
+    for (const std::string& candidate : entries)
+        if (equalsIgnoreCase(candidate, name) && (!best || candidate < *best)) best = candidate;
     return best;
 }
 
@@ -40,45 +25,46 @@ std::optional<std::string> findInDirectory(const std::string& dir, std::string_v
 std::string resolvePath(std::string_view path) {
     std::string p(path);
     for (char& c : p)
-        if (c == '\\') c = '/';
-    if (p.empty() || pathExists(p)) return p;
+        if (c == '\\' || c == '/') c = os::kSeparator;
+    // Where the file system itself ignores case, the name as given reaches the file.
+    if (p.empty() || os::namesFoldCase() || os::exists(p)) return p;
 
     std::vector<std::string_view> parts;
     std::string_view rest(p);
     while (!rest.empty()) {
-        const size_t slash = rest.find('/');
+        const size_t slash = rest.find(os::kSeparator);
         const std::string_view part = rest.substr(0, slash);
         if (!part.empty()) parts.push_back(part);
         if (slash == std::string_view::npos) break;
         rest.remove_prefix(slash + 1);
     }
-    std::string current = p[0] == '/' ? "/" : "";
+    std::string current = p[0] == os::kSeparator ? std::string(1, os::kSeparator) : "";
     for (size_t i = 0; i < parts.size(); ++i) {
-        const std::string exact = join(current, parts[i]);
-        if (parts[i] == "." || parts[i] == ".." || pathExists(exact)) {
+        const std::string exact = fileio::inFolder(current, parts[i]);
+        if (parts[i] == "." || parts[i] == ".." || os::exists(exact)) {
             current = exact;
             continue;
         }
         const auto found = findInDirectory(current, parts[i]);
         if (!found) {
             current = exact;
-            for (size_t j = i + 1; j < parts.size(); ++j) current = join(current, parts[j]);
+            for (size_t j = i + 1; j < parts.size(); ++j) current = fileio::inFolder(current, parts[j]);
             return current;
         }
-        current = join(current, *found);
+        current = fileio::inFolder(current, *found);
     }
     return current;
 }
 
 std::optional<std::string> findSibling(const std::string& path, std::string_view extension) {
-    const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = fileio::fileNameOf(path);
+    const std::string dir = name.size() == path.size() ? "" : path.substr(0, path.size() - name.size());
+    std::string base = name;
     const size_t dot = base.rfind('.');
     if (dot != std::string::npos) base.erase(dot);
     const auto found = findInDirectory(dir, base + std::string(extension));
     if (!found) return std::nullopt;
-    return join(dir, *found);
+    return fileio::inFolder(dir, *found);
 }
 
 }  // namespace engine

@@ -1,17 +1,17 @@
 #include "engine/heap_policy.h"
 
-#include <malloc.h>
-
 #include <mutex>
+
+#include "engine/os.h"
 
 namespace engine {
 namespace {
 
 // glibc's largest threshold for serving a block from the heap instead of a
 // mapping of its own.
-constexpr int kHeapBlockLimit = 32 << 20;
+constexpr size_t kHeapBlockLimit = size_t(32) << 20;
 // Free bytes at the top of the heap before any go back to the system.
-constexpr int kKeptFreeBytes = 64 << 20;
+constexpr size_t kKeptFreeBytes = size_t(64) << 20;
 
 }  // namespace
 
@@ -24,10 +24,7 @@ constexpr int kKeptFreeBytes = 64 << 20;
 // its pages in place; at most 64 MB stay free at the top of the heap.
 void keepFreedBlocksForReuse() {
     static std::once_flag once;
-    std::call_once(once, [] {
-        ::mallopt(M_MMAP_THRESHOLD, kHeapBlockLimit);
-        ::mallopt(M_TRIM_THRESHOLD, kKeptFreeBytes);
-    });
+    std::call_once(once, [] { os::keepFreedBlocks(kHeapBlockLimit, kKeptFreeBytes); });
 }
 
 }  // namespace engine

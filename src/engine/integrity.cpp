@@ -1,16 +1,13 @@
 #include "engine/integrity.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "engine/date.h"
 #include "engine/dbf_format.h"
 #include "engine/decimal.h"
 #include "engine/errors.h"
+#include "engine/file_io.h"
+#include "engine/os.h"
 #include "engine/text.h"
 
 namespace engine {
@@ -32,15 +29,14 @@ bool readable(const DbfField& f, std::string_view cell) {
 
 std::vector<std::string> checkTableFile(const std::string& path) {
     std::vector<std::string> problems;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {"cannot open " + path + ": " + std::strerror(errno)};
+    const os::File file = os::File::open(path, os::File::Open::Read);
+    if (!file) return {"cannot open " + path + ": " + os::describe(os::lastError())};
     std::string bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0) {
-        bytes.resize(size_t(st.st_size));
-        bytes.resize(size_t(std::max<ssize_t>(0, ::pread(fd, &bytes[0], bytes.size(), 0))));
+    try {
+        bytes = fileio::readWhole(file, path);
+    } catch (const Error& e) {
+        return {e.what()};
     }
-    ::close(fd);
     DbfLayout layout;
     try {
         const size_t headerLength = headerLengthOf(bytes.substr(0, kDbfPrefixSize), bytes.size(), path);

@@ -25,16 +25,21 @@
 //   so a crash while rolling back is rolled back again.
 // - Every opening of a table looks for hot journals in its folder first
 //   (recoverFolder), before anything reads the table.
+// What holds instead on Windows, which cannot sync a folder nor always take
+// an open file's name away at once (os_win.cpp):
+// - A folder's entries are made durable by the renames themselves, made with
+//   write-through, and by the file system's own journal; "syncs the folder"
+//   above does nothing there. A created journal is made durable by syncing
+//   the journal file, as before any table write.
+// - The journal is removed through its own handle while still locked. Where
+//   the file system cannot remove the name at once, it stays until that
+//   handle closes, right after; meanwhile nobody else can open it, so it is
+//   never taken for hot, and the commit has happened at the removal.
+// - The lock is a LockFileEx lock on one byte past the end of the data: it
+//   ends with its handle or its process, as flock's does.
 #include "engine/journal.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -44,6 +49,7 @@
 #include "engine/bit_mix.h"
 #include "engine/errors.h"
 #include "engine/file_io.h"
+#include "engine/os.h"
 #include "engine/table_file.h"
 #include "engine/text.h"
 
@@ -89,11 +95,6 @@ uint64_t get64(std::string_view in, size_t at) {
 
 std::string journalName(const std::string& path) { return "the journal " + path; }
 std::string tableName(const std::string& path) { return "the table file " + path; }
-
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
 
 // What a journal file says, read up to its first damaged record.
 struct JournalContent {
@@ -172,20 +173,12 @@ void parse(std::string bytes, JournalContent& c) {
     return;
 }
 
-std::string readWhole(int fd, const std::string& path) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) fileio::fail("examine", journalName(path), errno);
-    std::string bytes(size_t(st.st_size), '\0');
-    bytes.resize(fileio::readAt(fd, 0, &bytes[0], bytes.size(), journalName(path)));
-    return bytes;
-}
-
 // Exclusive use of a table being rolled back, through the process's one
 // descriptor of it; nothing to hold when the file is gone.
 class RollbackHold {
 public:
     explicit RollbackHold(const std::string& path) {
-        if (!exists(path)) return;
+        if (!os::exists(path)) return;
         file_ = TableFile::open(path);
         file_->acquireExclusive();
     }
@@ -203,51 +196,39 @@ private:
 
 void restoreTable(const JournalContent::Table& t) {
     RollbackHold hold(t.path);
-    if (!t.backup.empty() && exists(t.backup)) {
+    if (!t.backup.empty() && os::exists(t.backup)) {
         // Stopped before the new file took the name, the two names are one file,
         // and rename would keep both.
-        struct stat old {}, now {};
-        if (::stat(t.backup.c_str(), &old) == 0 && ::stat(t.path.c_str(), &now) == 0 && old.st_ino == now.st_ino &&
-            old.st_dev == now.st_dev)
+        os::FileInfo old, now;
+        if (os::pathInfo(t.backup, old) && os::pathInfo(t.path, now) && old.sameFile(now))
             fileio::remove(t.backup, tableName(t.backup));
         else
             fileio::rename(t.backup, t.path, tableName(t.path));
     }
-    const int fd = ::open(t.path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return;  // removed since by someone else: nothing left to put back
-        fileio::fail("open", tableName(t.path), errno);
+    const os::File file = os::File::open(t.path, os::File::Open::ReadWrite);
+    if (!file) {
+        const os::Error error = os::lastError();
+        if (error.kind == os::Failure::NotFound) return;  // removed since by someone else: nothing left to put back
+        fileio::fail("open", tableName(t.path), error);
     }
-    try {
-        for (const auto& [offset, original] : t.pages) fileio::writeAt(fd, offset, original, tableName(t.path));
-        fileio::truncate(fd, t.size, tableName(t.path));
-        fileio::sync(fd, tableName(t.path));
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    for (const auto& [offset, original] : t.pages) fileio::writeAt(file, offset, original, tableName(t.path));
+    fileio::truncate(file, t.size, tableName(t.path));
+    fileio::sync(file, tableName(t.path));
 }
 
 void restoreSaved(const JournalContent::Saved& s) {
     const std::string name = "the file " + s.path;
     if (!s.existed) return fileio::remove(s.path, name);
-    const int fd = ::open(s.path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) fileio::fail("open", name, errno);
-    try {
-        fileio::writeAt(fd, 0, s.content, name);
-        fileio::truncate(fd, s.content.size(), name);
-        fileio::sync(fd, name);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    const os::File file = os::File::open(s.path, os::File::Open::CreateOrOpen);
+    if (!file) fileio::fail("open", name, os::lastError());
+    fileio::writeAt(file, 0, s.content, name);
+    fileio::truncate(file, s.content.size(), name);
+    fileio::sync(file, name);
 }
 
 bool sameFolder(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    os::FileInfo x, y;
+    return os::pathInfo(a, x) && os::pathInfo(b, y) && x.sameFile(y);
 }
 
 // A file the journal names, when it lies in the journal's own folder (as
@@ -257,7 +238,7 @@ std::string inFolder(const std::string& folder, const std::string& recorded) {
     const std::string name = fileio::fileNameOf(recorded);
     if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos) return {};
     if (!sameFolder(fileio::folderOf(recorded), folder)) return {};
-    return folder + "/" + name;
+    return fileio::inFolder(folder, name);
 }
 
 // Puts back what a journal names, or finishes a committed unit's clean-up.
@@ -277,9 +258,8 @@ void restore(JournalContent& c, const std::string& folder) {
     for (const auto& t : c.tables)
         if (!t.path.empty()) restoreTable(t);
     for (const auto& made : c.created) {
-        struct stat st {};
-        if (!made.path.empty() && ::stat(made.path.c_str(), &st) == 0 && uint64_t(st.st_dev) == made.device &&
-            uint64_t(st.st_ino) == made.inode)
+        os::FileInfo info;
+        if (!made.path.empty() && os::pathInfo(made.path, info) && info.device == made.device && info.index == made.inode)
             fileio::remove(made.path, tableName(made.path));
     }
     for (const auto& s : c.saved)
@@ -294,16 +274,14 @@ bool endsWithNoCase(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && equalsIgnoreCase(text.substr(text.size() - tail.size()), tail);
 }
 
-// A file of the folder that no process holds locked, opened and locked; -1
-// when it is held or gone.
-int openUnheld(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return -1;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+// A file of the folder that no process holds locked, opened and locked;
+// empty when it is held or gone (or a link, which no unit makes).
+os::File openUnheld(const std::string& path) {
+    os::FileInfo info;
+    if (!os::pathInfo(path, info, false) || !info.regular) return os::File();
+    os::File file = os::File::open(path, os::File::Open::ReadWrite);
+    if (!file || !file.lock(os::LockMode::Exclusive)) return os::File();
+    return file;
 }
 
 }  // namespace
@@ -335,9 +313,7 @@ Journal::Journal(const std::string& firstFile) : firstFile_(firstFile) {
     buffer_ = std::move(header);
 }
 
-Journal::~Journal() {
-    if (fd_ >= 0) ::close(fd_);
-}
+Journal::~Journal() = default;
 
 void Journal::append(char type, uint32_t file, std::string_view payload) {
     const size_t start = buffer_.size();
@@ -355,17 +331,18 @@ void Journal::create() {
     for (int n = 1;; ++n) {
         path_ = n == 1 ? firstFile_ + std::string(kJournalSuffix)
                        : firstFile_ + "-" + std::to_string(n) + std::string(kJournalSuffix);
-        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0) break;
-        if (errno != EEXIST || n == 100) fileio::fail("create", journalName(path_), errno);
+        file_ = os::File::open(path_, os::File::Open::CreateNew);
+        if (file_) break;
+        const os::Error error = os::lastError();
+        if (error.kind != os::Failure::Exists || n == 100) fileio::fail("create", journalName(path_), error);
     }
-    ::flock(fd_, LOCK_EX);
+    file_.lock(os::LockMode::Exclusive);
 }
 
 void Journal::writeBuffer() {
     if (buffer_.empty()) return;
-    if (fd_ < 0) create();
-    fileio::writeAt(fd_, size_, buffer_, journalName(path_));
+    if (!file_) create();
+    fileio::writeAt(file_, size_, buffer_, journalName(path_));
     size_ += buffer_.size();
     buffer_.clear();
     unsynced_ = true;
@@ -410,7 +387,7 @@ void Journal::addCommit() { append('C', 0, {}); }
 void Journal::sync() {
     writeBuffer();
     if (!unsynced_) return;
-    fileio::sync(fd_, journalName(path_));
+    fileio::sync(file_, journalName(path_));
     syncedSize_ = size_;
     if (!folderSynced_) {
         fileio::syncDirectory(fileio::folderOf(path_));
@@ -423,8 +400,8 @@ void Journal::rollBack() {
     // Records not yet synced guard pages that were not written either; a
     // commit record among them did not commit.
     buffer_.clear();
-    if (fd_ < 0) return;
-    std::string bytes = readWhole(fd_, path_);
+    if (!file_) return;
+    std::string bytes = fileio::readWhole(file_, journalName(path_));
     bytes.resize(std::min<size_t>(bytes.size(), size_t(syncedSize_)));
     JournalContent content;
     parse(std::move(bytes), content);
@@ -433,10 +410,9 @@ void Journal::rollBack() {
 
 void Journal::remove() {
     buffer_.clear();
-    if (fd_ < 0) return;
-    fileio::remove(path_, journalName(path_));
-    ::close(fd_);
-    fd_ = -1;
+    if (!file_) return;
+    fileio::removeWhileOpen(file_, path_, journalName(path_));
+    file_.close();
     // Gone from the folder, the journal has done its work: a folder that
     // fails to sync now cannot undo that.
     try {
@@ -447,42 +423,31 @@ void Journal::remove() {
 
 void recoverFolder(const std::string& folder) {
     pendingCleanup = false;
-    std::vector<std::string> journals, newFiles;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string_view name(entry->d_name);
-            if (isJournalName(name))
-                journals.push_back(folder + "/" + std::string(name));
-            else if (isNewFileName(name))
-                newFiles.push_back(folder + "/" + std::string(name));
-        }
-        ::closedir(dir);
+    std::vector<std::string> names, journals, newFiles;
+    os::listFolder(folder, names);
+    for (const std::string& name : names) {
+        if (isJournalName(name))
+            journals.push_back(fileio::inFolder(folder, name));
+        else if (isNewFileName(name))
+            newFiles.push_back(fileio::inFolder(folder, name));
     }
     for (const std::string& path : journals) {
-        const int fd = openUnheld(path);
-        if (fd < 0) continue;
-        try {
-            JournalContent content;
-            parse(readWhole(fd, path), content);
-            const std::string_view head = std::string_view(content.bytes).substr(0, 8);
-            // Another program's file of that name is left alone; a journal
-            // whose header never reached the disk guarded no write.
-            if (std::string_view(kMagic, 8).substr(0, head.size()) == head) {
-                if (content.valid) restore(content, folder);
-                fileio::remove(path, journalName(path));
-                fileio::syncDirectory(folder);
-            }
-        } catch (...) {
-            ::close(fd);
-            throw;
+        os::File file = openUnheld(path);
+        if (!file) continue;
+        JournalContent content;
+        parse(fileio::readWhole(file, journalName(path)), content);
+        const std::string_view head = std::string_view(content.bytes).substr(0, 8);
+        // Another program's file of that name is left alone; a journal
+        // whose header never reached the disk guarded no write.
+        if (std::string_view(kMagic, 8).substr(0, head.size()) == head) {
+            if (content.valid) restore(content, folder);
+            fileio::removeWhileOpen(file, path, journalName(path));
+            fileio::syncDirectory(folder);
         }
-        ::close(fd);
     }
     for (const std::string& path : newFiles) {
-        const int fd = openUnheld(path);
-        if (fd < 0) continue;
-        ::unlink(path.c_str());
-        ::close(fd);
+        os::File file = openUnheld(path);
+        if (file) file.removeWhileOpen(path);
     }
 }
 

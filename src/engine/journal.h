@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/os.h"
+
 namespace engine {
 
 // The rollback journal of one unit of writes: the original bytes of whatever
@@ -52,7 +54,7 @@ private:
 
     std::string firstFile_;
     std::string path_;
-    int fd_ = -1;
+    os::File file_;
     uint64_t nonce_ = 0;
     uint64_t size_ = 0;
     uint64_t syncedSize_ = 0;

@@ -11,19 +11,12 @@
 // - A change of the whole file (pack, new columns) is never made in place: a
 //   complete new file is written beside the table, synced, and renamed over
 //   it, so the old table or the new one is whole at every moment.
-// - One descriptor per table and process: flock locks belong to the open file
-//   description, so a second descriptor would lock against this very process.
+// - One handle per table and process: locks belong to the open file (flock's
+//   open file description, LockFileEx's handle), so a second opening would
+//   lock against this very process.
 #include "engine/table_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -46,58 +39,27 @@ std::mutex registryMutex;
 // descriptors it inherited share their locks with the parent.
 std::map<std::string, std::weak_ptr<TableFile>>& registry() {
     static std::map<std::string, std::weak_ptr<TableFile>> files;
-    static pid_t owner = ::getpid();
-    if (owner != ::getpid()) {
+    static uint64_t owner = os::processId();
+    if (owner != os::processId()) {
         files.clear();
-        owner = ::getpid();
+        owner = os::processId();
     }
     return files;
 }
 
-std::string canonical(const std::string& path) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (!real) return path;
-    std::string out(real);
-    std::free(real);
-    return out;
-}
-
-bool lockPatiently(int fd, int operation) {
+bool lockPatiently(os::File& file, os::LockMode mode) {
     const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
     for (;;) {
-        if (::flock(fd, operation | LOCK_NB) == 0) return true;
-        if (errno == EINTR) continue;
-        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) return false;
+        if (file.lock(mode)) return true;
+        if (os::lastError().kind != os::Failure::Busy || std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 
-mode_t defaultFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 }  // namespace
 
-FileIdentity FileIdentity::of(const struct stat& st) {
-    FileIdentity id;
-    id.device = st.st_dev;
-    id.inode = st.st_ino;
-    id.size = st.st_size;
-    id.modified = st.st_mtim;
-    id.changed = st.st_ctim;
-    return id;
-}
-
-bool FileIdentity::operator==(const FileIdentity& o) const {
-    return sameFile(o) && size == o.size && modified.tv_sec == o.modified.tv_sec &&
-           modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec &&
-           changed.tv_nsec == o.changed.tv_nsec;
-}
-
 std::shared_ptr<TableFile> TableFile::open(const std::string& path) {
-    const std::string key = canonical(path);
+    const std::string key = os::canonicalPath(path);
     std::lock_guard<std::mutex> guard(registryMutex);
     auto& slot = registry()[key];
     if (auto existing = slot.lock()) return existing;
@@ -106,81 +68,70 @@ std::shared_ptr<TableFile> TableFile::open(const std::string& path) {
     return file;
 }
 
-TableFile::TableFile(std::string path) : path_(std::move(path)) { openFd(); }
+TableFile::TableFile(std::string path) : path_(std::move(path)) { openFile(); }
 
-TableFile::~TableFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
+TableFile::~TableFile() = default;
 
-void TableFile::openFd() {
+void TableFile::openFile() {
     stamped_ = {};
-    fd_ = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
-    writable_ = fd_ >= 0;
-    if (fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) failed("open");
+    file_ = os::File::open(path_, os::File::Open::ReadWrite);
+    writable_ = file_.isOpen();
+    if (!file_ && os::lastError().kind == os::Failure::Denied) file_ = os::File::open(path_, os::File::Open::Read);
+    if (!file_) failed("open");
 }
 
 void TableFile::failed(const char* what) const {
-    const int err = errno;
-    if (err == ENOENT) throw TableError("Table does not exist: " + path_);
-    throw TableError(std::string("Cannot ") + what + " the table file " + path_ + ": " + std::strerror(err));
+    const os::Error error = os::lastError();
+    if (error.kind == os::Failure::NotFound) throw TableError("Table does not exist: " + path_);
+    throw TableError(std::string("Cannot ") + what + " the table file " + path_ + ": " + os::describe(error));
 }
 
 FileIdentity TableFile::identity() const {
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) failed("examine");
-    return FileIdentity::of(st);
+    os::FileInfo info;
+    if (!file_.info(info)) failed("examine");
+    return FileIdentity::of(info);
 }
 
 void TableFile::follow(const FileIdentity& onDisk) {
     if (identity().sameFile(onDisk)) return;
-    ::close(fd_);
-    fd_ = -1;
-    openFd();
-    const bool locked = exclusive_ > 0   ? lockPatiently(fd_, LOCK_EX)
-                        : readers_ > 0   ? lockPatiently(fd_, LOCK_SH)
-                                         : true;
+    file_.close();
+    openFile();
+    const bool locked = exclusive_ > 0 ? lockPatiently(file_, os::LockMode::Exclusive)
+                        : readers_ > 0 ? lockPatiently(file_, os::LockMode::Shared)
+                                       : true;
     if (!locked) throw TableError("The table " + path_ + " is in use by another program");
 }
 
 size_t TableFile::readAt(uint64_t offset, char* out, size_t size) const {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd_, out + done, size - done, off_t(offset + done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failed("read");
-        }
-        if (n == 0) break;
-        done += size_t(n);
-    }
-    return done;
+    const int64_t n = file_.readAt(offset, out, size);
+    if (n < 0) failed("read");
+    return size_t(n);
 }
 
-int TableFile::duplicateDescriptor() const {
-    const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
-    if (fd < 0) failed("open");
-    return fd;
+os::File TableFile::duplicate() const {
+    os::File copy = file_.duplicate();
+    if (!copy) failed("open");
+    return copy;
 }
 
 TableFile::ReadLock::ReadLock(TableFile& file) : file_(file) {
-    if (file_.exclusive_ == 0 && file_.readers_ == 0 && !lockPatiently(file_.fd_, LOCK_SH))
+    if (file_.exclusive_ == 0 && file_.readers_ == 0 && !lockPatiently(file_.file_, os::LockMode::Shared))
         throw TableError("The table " + file_.path_ + " is in use by another program");
     ++file_.readers_;
 }
 
 TableFile::ReadLock::~ReadLock() {
-    if (--file_.readers_ == 0 && file_.exclusive_ == 0) ::flock(file_.fd_, LOCK_UN);
+    if (--file_.readers_ == 0 && file_.exclusive_ == 0) file_.file_.lock(os::LockMode::None);
 }
 
 void TableFile::acquireExclusive() {
-    if (exclusive_ == 0 && !lockPatiently(fd_, LOCK_EX))
+    if (exclusive_ == 0 && !lockPatiently(file_, os::LockMode::Exclusive))
         throw TableError("The table " + path_ + " is in use by another program");
     ++exclusive_;
 }
 
 void TableFile::releaseExclusive() {
-    if (--exclusive_ == 0) ::flock(fd_, readers_ > 0 ? LOCK_SH : LOCK_UN);
+    if (--exclusive_ == 0) file_.lock(readers_ > 0 ? os::LockMode::Shared : os::LockMode::None);
 }
 
 void TableFile::writeAt(uint64_t offset, std::string_view bytes) {
@@ -190,10 +141,10 @@ void TableFile::writeAt(uint64_t offset, std::string_view bytes) {
 }
 
 void TableFile::writeThrough(uint64_t offset, std::string_view bytes) {
-    fileio::writeAt(fd_, offset, bytes, "the table file " + path_);
+    fileio::writeAt(file_, offset, bytes, "the table file " + path_);
 }
 
-void TableFile::syncFile() { fileio::sync(fd_, "the table file " + path_); }
+void TableFile::syncFile() { fileio::sync(file_, "the table file " + path_); }
 
 void TableFile::appendRecord(uint64_t offset, std::string_view recordAndEnd, uint32_t newCount) {
     writeAt(offset, recordAndEnd);
@@ -216,41 +167,35 @@ void TableFile::stampHeader() {
 }
 
 void TableFile::replace(NewFile& replacement) {
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) failed("examine");
     replacement.flush();
-    ::fchmod(replacement.fd_, st.st_mode & 07777);
+    replacement.file_.copyPermissions(file_);
     replacement.placeAs(path_, true);
     // The new file carried its writer's lock until now; it takes this process's.
-    ::flock(replacement.fd_, exclusive_ > 0 ? LOCK_EX : readers_ > 0 ? LOCK_SH : LOCK_UN);
-    ::close(fd_);
-    fd_ = replacement.fd_;
-    replacement.fd_ = -1;
+    replacement.file_.lock(exclusive_ > 0 ? os::LockMode::Exclusive : readers_ > 0 ? os::LockMode::Shared : os::LockMode::None);
+    file_ = std::move(replacement.file_);
     stamped_ = {};
     writable_ = true;
 }
 
 TableFile::NewFile::NewFile(const std::string& besidePath) : target_(besidePath) {
-    std::string name = fileio::folderOf(besidePath) + "/." + fileio::fileNameOf(besidePath) + ".XXXXXX";
-    fd_ = ::mkostemp(&name[0], O_CLOEXEC);
-    if (fd_ < 0) failed("create a new file beside");
-    ::flock(fd_, LOCK_EX);
-    tempPath_ = name;
+    file_ = os::File::createUnique(fileio::folderOf(besidePath), "." + fileio::fileNameOf(besidePath) + ".", tempPath_);
+    if (!file_) failed("create a new file beside");
+    file_.lock(os::LockMode::Exclusive);
 }
 
 TableFile::NewFile::~NewFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+    file_.close();
+    if (!tempPath_.empty()) os::remove(tempPath_);
 }
 
 void TableFile::NewFile::failed(const char* what) const {
-    throw TableError(std::string("Cannot ") + what + " the table file " + target_ + ": " + std::strerror(errno));
+    throw TableError(std::string("Cannot ") + what + " the table file " + target_ + ": " + os::describe(os::lastError()));
 }
 
 FileIdentity TableFile::NewFile::identity() const {
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) failed("examine");
-    return FileIdentity::of(st);
+    os::FileInfo info;
+    if (!file_.info(info)) failed("examine");
+    return FileIdentity::of(info);
 }
 
 void TableFile::NewFile::write(std::string_view bytes) {
@@ -260,36 +205,30 @@ void TableFile::NewFile::write(std::string_view bytes) {
 
 void TableFile::NewFile::patch(uint64_t offset, std::string_view bytes) {
     flush();
-    fileio::writeAt(fd_, offset, bytes, "the new file of the table " + target_);
+    fileio::writeAt(file_, offset, bytes, "the new file of the table " + target_);
 }
 
 void TableFile::NewFile::flush() {
-    fileio::writeAt(fd_, written_, buffer_, "the new file of the table " + target_);
+    fileio::writeAt(file_, written_, buffer_, "the new file of the table " + target_);
     written_ += buffer_.size();
     buffer_.clear();
 }
 
 void TableFile::NewFile::create(const std::string& path) {
     flush();
-    ::fchmod(fd_, defaultFileMode());
+    file_.defaultPermissions();
     placeAs(path, false);
-    ::close(fd_);
-    fd_ = -1;
+    file_.close();
 }
 
 void TableFile::NewFile::placeAs(const std::string& path, bool replaceExisting) {
-    fileio::sync(fd_, "the new file of the table " + target_);
-    if (!faults::allow(faults::Operation::Write)) failed("replace");
-    int rc = replaceExisting ? ::rename(tempPath_.c_str(), path.c_str())
-                             : ::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE);
-    if (rc != 0 && !replaceExisting && errno == EINVAL) {
-        // A file system without exclusive rename: a hard link refuses an existing name too.
-        rc = ::link(tempPath_.c_str(), path.c_str());
-        if (rc == 0) ::unlink(tempPath_.c_str());
-    }
-    if (rc != 0) {
-        if (errno == EEXIST) throw TableError("Table already exists: " + path);
-        failed("replace");
+    fileio::sync(file_, "the new file of the table " + target_);
+    const std::string name = "the table file " + target_;
+    if (!faults::allow(faults::Operation::Write)) fileio::fail("replace", name, faults::injected());
+    if (!(replaceExisting ? os::rename(tempPath_, path) : os::renameNoReplace(tempPath_, path))) {
+        const os::Error error = os::lastError();
+        if (error.kind == os::Failure::Exists) throw TableError("Table already exists: " + path);
+        fileio::fail("replace", name, error);
     }
     tempPath_.clear();
     fileio::syncDirectory(fileio::folderOf(path));

@@ -1,30 +1,34 @@
 #pragma once
 
-#include <sys/stat.h>
-
 #include <array>
 #include <cstdint>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "engine/os.h"
 
 namespace engine {
 
 class WriteUnit;
 
 // What tells a file apart from its earlier self: another program's write
-// changes the size or a time, a replacement by rename changes the inode.
+// changes the size or a time, a replacement by rename changes the file
+// (its inode, or its file index on Windows).
 struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    timespec changed{};
+    uint64_t device = 0;
+    uint64_t index = 0;
+    uint64_t size = 0;
+    int64_t modified = 0;
+    int64_t changed = 0;
 
-    static FileIdentity of(const struct stat& st);
-    bool sameFile(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
-    bool operator==(const FileIdentity& other) const;
+    static FileIdentity of(const os::FileInfo& info) {
+        return {info.device, info.index, info.size, info.modified, info.changed};
+    }
+    bool sameFile(const FileIdentity& other) const { return device == other.device && index == other.index; }
+    bool operator==(const FileIdentity& o) const {
+        return sameFile(o) && size == o.size && modified == o.modified && changed == o.changed;
+    }
     bool operator!=(const FileIdentity& other) const { return !(*this == other); }
 };
 
@@ -47,10 +51,10 @@ public:
 
     // Reads up to `size` bytes at `offset`; returns how many were read.
     size_t readAt(uint64_t offset, char* out, size_t size) const;
-    // A second descriptor of the file now open, for reading it on after the
+    // A second handle of the file now open, for reading it on after the
     // path has come to name another file. It shares the open file and so its
-    // locks; the caller closes it.
-    int duplicateDescriptor() const;
+    // locks.
+    os::File duplicate() const;
 
     // Holding the file for reading: fails when another program holds it
     // exclusively. Does nothing while this process holds it exclusively.
@@ -101,12 +105,12 @@ public:
 
 private:
     explicit TableFile(std::string path);
-    void openFd();
+    void openFile();
     void writeAt(uint64_t offset, std::string_view bytes);
     [[noreturn]] void failed(const char* what) const;
 
     std::string path_;
-    int fd_ = -1;
+    os::File file_;
     bool writable_ = false;
     int exclusive_ = 0;  // holders in this process
     int readers_ = 0;
@@ -144,7 +148,7 @@ private:
 
     std::string target_;
     std::string tempPath_;
-    int fd_ = -1;
+    os::File file_;
     uint64_t written_ = 0;
     std::string buffer_;
 };

@@ -1,11 +1,6 @@
 #include "engine/write_unit.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <random>
 
@@ -198,7 +193,7 @@ void WriteUnit::afterReplace(TableFile& file) {
 void WriteUnit::beforeCreate(const std::string& path, const FileIdentity& created) {
     checkOpen();
     checkFolder(path);
-    journal(path).addCreated(path, uint64_t(created.device), uint64_t(created.inode));
+    journal(path).addCreated(path, created.device, created.index);
     journal_->sync();
     diskTouched_ = true;
 }
@@ -208,19 +203,12 @@ void WriteUnit::protectFile(const std::string& path) {
     checkFolder(path);
     if (!protected_.insert(path).second) return;
     std::string content;
-    bool existed = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        existed = true;
-        struct stat st {};
-        if (::fstat(fd, &st) == 0) {
-            content.resize(size_t(st.st_size));
-            content.resize(fileio::readAt(fd, 0, &content[0], content.size(), "the file " + path));
-        }
-        ::close(fd);
-    } else if (errno != ENOENT) {
-        fileio::fail("read", "the file " + path, errno);
-    }
+    const os::File file = os::File::open(path, os::File::Open::Read);
+    const bool existed = file.isOpen();
+    if (existed)
+        content = fileio::readWhole(file, "the file " + path);
+    else if (os::lastError().kind != os::Failure::NotFound)
+        fileio::fail("read", "the file " + path, os::lastError());
     journal(path).addSavedFile(path, existed, content);
     journal_->sync();
     diskTouched_ = true;
@@ -235,8 +223,8 @@ void WriteUnit::commit() {
         for (auto& m : members_) {
             if (m->dirty.empty() && !m->written) continue;
             // The name must still lead to the file written, or the writes are lost.
-            struct stat st {};
-            if (::stat(m->file->path().c_str(), &st) != 0 || !m->file->identity().sameFile(FileIdentity::of(st)))
+            os::FileInfo onDisk;
+            if (!os::pathInfo(m->file->path(), onDisk) || !m->file->identity().sameFile(FileIdentity::of(onDisk)))
                 throw TableError("The table file " + m->file->path() + " was removed or replaced while being written");
             writeOut(*m);
             m->file->syncFile();

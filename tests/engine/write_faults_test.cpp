@@ -22,7 +22,7 @@ struct FaultCase {
 const FaultCase kFaults[] = {
     {"disk full once", [](long k) { Plan p; p.failWriteAt = k; return p; }},
     {"disk full for good", [](long k) { return Plan::diskFullFrom(k); }},
-    {"read-only file system", [](long k) { Plan p; p.failWriteAt = k; p.writeError = EROFS; return p; }},
+    {"read-only file system", [](long k) { Plan p; p.failWriteAt = k; p.writeError = engine::os::Failure::Denied; return p; }},
     {"failed sync", [](long k) { Plan p; p.failSyncAt = k; return p; }},
     {"syncs failing for good", [](long k) { Plan p; p.failSyncAt = k; p.keepFailing = true; return p; }},
 };
