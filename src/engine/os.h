@@ -130,6 +130,9 @@ bool exists(const std::string& path);
 bool rename(const std::string& from, const std::string& to);
 // Renames only when `to` does not exist yet (Exists otherwise).
 bool renameNoReplace(const std::string& from, const std::string& to);
+// Renames a folder to a name not taken yet. Windows refuses while a file in
+// it is open anywhere.
+bool renameFolder(const std::string& from, const std::string& to);
 // A second name for the file: a hard link.
 bool link(const std::string& path, const std::string& second);
 // A missing file counts as removed.

@@ -222,6 +222,8 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
     return true;
 }
 
+bool renameFolder(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
+
 bool link(const std::string& path, const std::string& second) {
     return ::link(path.c_str(), second.c_str()) == 0;
 }
@@ -245,7 +247,8 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names) {
 bool syncFolder(const std::string& folder) {
     const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return false;
-    const bool synced = ::fsync(dir) == 0;
+    // Some file systems cannot sync a folder at all (EINVAL): nothing to wait for.
+    const bool synced = ::fsync(dir) == 0 || errno == EINVAL;
     const int error = errno;
     ::close(dir);
     errno = error;

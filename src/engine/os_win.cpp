@@ -359,6 +359,10 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
     return false;
 }
 
+bool renameFolder(const std::string& from, const std::string& to) {
+    return ::MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool link(const std::string& path, const std::string& second) {
     return ::CreateHardLinkW(widePath(second).c_str(), widePath(path).c_str(), nullptr) != 0;
 }

@@ -1,22 +1,26 @@
 #include "platform/data_dir_lock.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
+#include "platform/native_path.h"
 #include "platform/platform_error.h"
 
 namespace platform {
 namespace {
 
 QString absoluteClean(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+// What carries the lock of the data directory `dataDir`.
+engine::os::File openLockTarget(const QString& dataDir, QString& shownName) {
+#ifdef Q_OS_WIN
+    shownName = dataDir + QStringLiteral(".lock");
+    return engine::os::File::open(nativePath(shownName), engine::os::File::Open::CreateOrOpen);
+#else
+    shownName = QFileInfo(dataDir).absolutePath();
+    return engine::os::File::open(nativePath(shownName), engine::os::File::Open::Read);
+#endif
+}
 
 }  // namespace
 
@@ -26,27 +30,19 @@ bool DataDirLock::lock(const QString& dataDir) {
     const QString wanted = absoluteClean(dataDir);
     if (locked() && dataDir_ == wanted) return true;
     unlock();
-    const QString holder = QFileInfo(wanted).absolutePath();
-    const int fd = ::open(QFile::encodeName(holder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    QString target;
+    engine::os::File file = openLockTarget(wanted, target);
+    if (!file)
         throw PlatformError(QStringLiteral("Directorul %1 nu poate fi deschis: %2.")
-                                .arg(QDir::toNativeSeparators(holder), QString::fromLocal8Bit(std::strerror(errno))));
-    int result;
-    do {
-        result = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
+                                .arg(QDir::toNativeSeparators(target), systemErrorText()));
+    if (!file.lock(engine::os::LockMode::Exclusive)) return false;
+    file_ = std::move(file);
     dataDir_ = wanted;
     return true;
 }
 
 void DataDirLock::unlock() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    file_.close();
     dataDir_.clear();
 }
 

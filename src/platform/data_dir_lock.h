@@ -2,12 +2,16 @@
 
 #include <QString>
 
+#include "engine/os.h"
+
 namespace platform {
 
 // Holds a data directory for one process: the program for as long as it
 // runs, a restore while it replaces the files. A restore swaps the data
-// directory for a new folder beside it, so the lock is an flock on the folder
-// that holds them both, which no swap replaces; nothing is added to either.
+// directory for a new folder beside it, so the lock lives beside it too,
+// where no swap replaces it: an flock on the folder that holds them both
+// (nothing is added to either), or on Windows, which locks files only, a
+// LockFileEx lock on the file "<data directory>.lock" in that folder.
 // The lock ends with the process, a crashed one included, and is not passed
 // to the programs this one starts.
 class DataDirLock {
@@ -25,12 +29,12 @@ public:
     void unlock();
 
     bool holds(const QString& dataDir) const;
-    bool locked() const { return fd_ >= 0; }
+    bool locked() const { return file_.isOpen(); }
     // The data directory held, as an absolute clean path.
     const QString& dataDir() const { return dataDir_; }
 
 private:
-    int fd_ = -1;
+    engine::os::File file_;
     QString dataDir_;
 };
 

@@ -9,18 +9,13 @@
 //   (the replaced files) or from "Data.restore-new" (an incomplete content).
 #include "platform/data_dir_replacement.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include "engine/os.h"
 #include "platform/data_dir_lock.h"
+#include "platform/native_path.h"
 #include "platform/platform_error.h"
 
 namespace platform {
@@ -41,26 +36,21 @@ Folders foldersOf(const QString& dataDir) {
 }
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
-bool present(const QString& path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
-}
+bool present(const QString& path) { return engine::os::exists(nativePath(path)); }
 
 void syncFolder(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 || (::fsync(fd) != 0 && errno != EINVAL)) {
-        const QString error = systemError();
-        if (fd >= 0) ::close(fd);
-        throw PlatformError(QStringLiteral("Directorul %1 nu poate fi scris pe disc: %2.").arg(shown(path), error));
-    }
-    ::close(fd);
+    if (!engine::os::syncFolder(nativePath(path)))
+        throw PlatformError(
+            QStringLiteral("Directorul %1 nu poate fi scris pe disc: %2.").arg(shown(path), systemErrorText()));
 }
 
+// Windows refuses to move a folder that holds a file open in some program:
+// the swap then stops before or between its steps, each of which the next
+// start finishes.
 void move(const QString& from, const QString& to) {
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        throw PlatformError(QStringLiteral("%1 nu poate fi mutat in %2: %3.").arg(shown(from), shown(to), systemError()));
+    if (!engine::os::renameFolder(nativePath(from), nativePath(to)))
+        throw PlatformError(QStringLiteral("%1 nu poate fi mutat in %2: %3.").arg(shown(from), shown(to), systemErrorText()));
 }
 
 QStringList subfoldersOf(const QString& dir) {
