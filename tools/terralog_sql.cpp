@@ -2,18 +2,25 @@
 // names. A SELECT prints a header line of column names and one line per row,
 // the fields separated by tabs; any other statement prints the number of rows
 // it changed. Errors go to standard error with exit status 1.
+//
+// A statement that writes holds its folder as Terralog does (and is refused
+// while Terralog or another writer has it); a SELECT reads every table at
+// one moment, under the folders' writers' locks, shared.
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #endif
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/errors.h"
 #include "engine/statement.h"
+#include "front.h"
 
 namespace {
 
@@ -82,17 +89,32 @@ int main() {
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     std::ios::sync_with_stdio(false);
+    front::begin("terralog-sql");
     const std::string statement((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
     try {
-        const engine::StatementResult result = engine::executeStatement(engine::Database::global(), statement);
+        engine::Database& db = engine::Database::global();
+        const engine::StatementTables tables = engine::statementTables(statement);
+        std::vector<engine::FolderLock> holds;
+        if (tables.writes) {
+            holds.push_back(front::holdForWriting(db.folderOf(tables.written)));
+        } else {
+            std::vector<std::string> folders;
+            for (const std::string& table : tables.read) {
+                const std::string folder = db.folderOf(table);
+                if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+                folders.push_back(folder);
+                holds.push_back(front::holdForReading(folder));
+            }
+        }
+        const engine::StatementResult result = engine::executeStatement(db, statement);
         if (result.isSelect)
             printRows(*result.rows);
         else
             std::cout << result.rowsAffected << '\n';
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
-        return 1;
+        std::cout.flush();
+        return front::fail(e.what());
     }
     std::cout.flush();
-    return 0;
+    return front::kDone;
 }

@@ -9,10 +9,12 @@
 #include "engine/decimal.h"
 #include "engine/errors.h"
 #include "engine/query.h"
+#include "engine/folder_lock.h"
 #include "engine/table.h"
 #include "engine/transaction.h"
 #include "exchange/annex_export.h"
 #include "exchange/workbook_reader.h"
+#include "platform/native_path.h"
 
 namespace exchange {
 
@@ -231,7 +233,9 @@ int AnnexImport::greatestPosition(const QString& annex) {
 namespace {
 
 // The next identifiers of a counter, handed out in memory and written back
-// with the other counter, as the last change of the unit.
+// with the other counter before the unit commits. The counters are not part
+// of the unit: an import rolled back leaves them advanced, so that an
+// identifier once handed out is never handed out again.
 class IdentifierBlock {
 public:
     IdentifierBlock(const data::DataStore& store, const QString& name)
@@ -259,8 +263,10 @@ void AnnexImport::write(const QString& annex, const std::vector<Line>& lines, bo
     const QString titles = QLatin1Char('"') + store_.tablePath(QStringLiteral("TP.dbf")) + QLatin1Char('"');
     const QString annexText = QLatin1Char('"') + annex + QLatin1Char('"');
 
+    // From the counters' first reading to the commit no other program writes.
+    const engine::FolderLock writing(platform::nativePath(store_.DataDir()), engine::FolderLock::Kind::Writers,
+                                     engine::os::LockMode::Exclusive);
     engine::Transaction unit;
-    unit.protectFile(store_.tablePath(data::DataStore::kSettingsFileName).toStdString());
     if (deleteExisting) {
         execute({QStringLiteral("DELETE FROM ") + annexes, QStringLiteral("WHERE ANEXA=") + annexText});
         execute({QStringLiteral("UPDATE ") + titles, QStringLiteral("SET ANEXA=\"\", IDANEXA=0"),
