@@ -21,7 +21,11 @@ int main(int argc, char** argv) {
     TerralogApplication app(argc, argv);
 
     platform::SingleInstance single(ApplicationTitle);
-    if (!single.claim()) return 0;
+    switch (single.claim()) {
+    case platform::SingleInstance::Claim::Own: break;
+    case platform::SingleInstance::Claim::RunningAsked: return 0;
+    case platform::SingleInstance::Claim::RunningUnreachable: tellRunningInstanceUnreachable(); return 1;
+    }
 
     QApplication::setApplicationName(ApplicationTitle);
     QApplication::setWindowIcon(applicationIcon());
