@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "app/constants.h"
 #include "app/pictures.h"
+#include "app/qt_translations.h"
 #include "platform/single_instance.h"
 #include "program_windows.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     TerralogApplication app(argc, argv);
+    installQtTranslations();
 
     platform::SingleInstance single(ApplicationTitle);
     switch (single.claim()) {
