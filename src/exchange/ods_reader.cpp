@@ -96,7 +96,7 @@ std::unique_ptr<WorkbookReader> openOdsWorkbook(const QString& path) {
             }
             if (!text.isEmpty()) {
                 if (int64_t(rowRepeat) * repeat > kMaxRepeatedCells)
-                    throw WorkbookError("The sheet of " + path.toStdString() + " repeats a cell too often");
+                    throw WorkbookError("Foaia registrului " + path.toStdString() + " repeta o celula de prea multe ori.");
                 // A run of the same cell, or of the same row, is written out
                 // only as far as a sheet can reach.
                 for (int r = row; r < row + rowRepeat && r <= kMaxSheetRows; ++r)
@@ -106,7 +106,7 @@ std::unique_ptr<WorkbookReader> openOdsWorkbook(const QString& path) {
         }
     }
     if (xml.hasError())
-        throw WorkbookError("The content of " + path.toStdString() + " is not well-formed XML: " +
+        throw WorkbookError("Continutul registrului " + path.toStdString() + " nu este XML corect: " +
                             xml.errorString().toStdString());
     return grid;
 }

@@ -16,20 +16,20 @@ public:
         const int opened = freexl_open(name.constData(), &handle_);
         if (opened != FREEXL_OK) {
             close();
-            throw WorkbookError("The workbook " + path.toStdString() + " cannot be read as an Excel file (FreeXL error " +
-                                std::to_string(opened) + ")");
+            throw WorkbookError("Fisierul " + path.toStdString() + " nu poate fi citit ca registru Excel (eroarea FreeXL " +
+                                std::to_string(opened) + ").");
         }
         unsigned int sheets = 0;
         if (freexl_get_info(handle_, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0 ||
             freexl_select_active_worksheet(handle_, 0) != FREEXL_OK) {
             close();
-            throw WorkbookError("The workbook " + path.toStdString() + " has no worksheet");
+            throw WorkbookError("Registrul " + path.toStdString() + " nu are nici o foaie de calcul.");
         }
         unsigned int rows = 0;
         unsigned short columns = 0;
         if (freexl_worksheet_dimensions(handle_, &rows, &columns) != FREEXL_OK) {
             close();
-            throw WorkbookError("The first worksheet of " + path.toStdString() + " cannot be read");
+            throw WorkbookError("Prima foaie a registrului " + path.toStdString() + " nu poate fi citita.");
         }
         rows_ = int(rows);
         columns_ = int(columns);
