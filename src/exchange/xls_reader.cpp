@@ -1,13 +1,28 @@
-// Excel 97-2003 (BIFF8) and Excel 5.0 (BIFF5) workbooks, through FreeXL.
+// Excel 97-2003 (BIFF8) and Excel 5.0 (BIFF5) workbooks: the cells through
+// FreeXL, the results of formula cells, which FreeXL leaves empty, from the
+// workbook stream read here (BiffFormulas).
 #include <freexl.h>
 
 #include <QFile>
 
+#include "exchange/biff_formulas.h"
+#include "exchange/compound_file.h"
 #include "exchange/workbook_readers.h"
 
 namespace exchange {
 
 namespace {
+
+// The workbook stream of the file: "Workbook" in BIFF8, "Book" in BIFF5.
+std::optional<std::string> workbookStream(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw WorkbookError("Fisierul " + path.toStdString() + " nu poate fi citit: " + file.errorString().toStdString());
+    const QByteArray bytes = file.readAll();
+    const std::string_view content(bytes.constData(), size_t(bytes.size()));
+    if (auto stream = compoundFileStream(content, u"Workbook")) return stream;
+    return compoundFileStream(content, u"Book");
+}
 
 class XlsWorkbook : public WorkbookReader {
 public:
@@ -31,8 +46,21 @@ public:
             close();
             throw WorkbookError("Prima foaie a registrului " + path.toStdString() + " nu poate fi citita.");
         }
+        const char* sheetName = nullptr;
+        freexl_get_worksheet_name(handle_, 0, &sheetName);
+        try {
+            if (const auto stream = workbookStream(path))
+                formulas_ = std::make_unique<BiffFormulas>(*stream, QString::fromUtf8(sheetName ? sheetName : ""));
+        } catch (...) {
+            close();
+            throw;
+        }
         rows_ = int(rows);
         columns_ = int(columns);
+        if (formulas_) {
+            rows_ = std::max(rows_, formulas_->lastRow());
+            columns_ = std::max(columns_, formulas_->lastColumn());
+        }
     }
     ~XlsWorkbook() override { close(); }
 
@@ -41,6 +69,7 @@ public:
 
     QString cellText(int row, int column) const override {
         if (row < 1 || column < 1 || row > rows_ || column > columns_) return QString();
+        if (formulas_ && formulas_->has(row, column)) return formulas_->text(row, column);
         FreeXL_CellValue value;
         if (freexl_get_cell_value(handle_, unsigned(row - 1), static_cast<unsigned short>(column - 1), &value) !=
             FREEXL_OK)
@@ -64,6 +93,7 @@ private:
     }
 
     const void* handle_ = nullptr;
+    std::unique_ptr<BiffFormulas> formulas_;
     int rows_ = 0;
     int columns_ = 0;
 };

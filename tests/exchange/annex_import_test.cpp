@@ -160,6 +160,28 @@ TEST_P(AnnexImportFormatsTest, RowsBecomeLinesAndTitles) {
 INSTANTIATE_TEST_SUITE_P(Workbooks, AnnexImportFormatsTest,
                          ::testing::Values("annex_2a.xls", "annex_2a.xlsx", "annex_2a.ods"));
 
+class AnnexImportFormulasTest : public AnnexImportTest, public ::testing::WithParamInterface<const char*> {};
+
+// A sheet written with formulas: every "Nr.Poz." is ROW()-1, a village and a
+// name are put together, a logical stands in a text column, a surface and a
+// title number are sums. Each formula counts with the result saved with it.
+TEST_P(AnnexImportFormulasTest, FormulaCellsCountWithTheirSavedResults) {
+    host.answers = {mrDa, mrNu};
+    EXPECT_TRUE(import(fixture(QString::fromLatin1(GetParam()))));
+    EXPECT_EQ(host.messages[0].text, QStringLiteral("\rDoriti sa adaugam 4 linii?"));
+    const std::vector<std::string> expected = {"1|Anexa 2A|BRAN|Pop Ion|1.5|2|4||0.25|2.75",
+                                               "2|Anexa 2A|BRAN|1|1.5|2|4||0.25|2.75",
+                                               "3|Anexa 2A|BRAN|Ana Marin|1.5|2|4||0.25|2.75",
+                                               "4|Anexa 2A|BRAN|Vasile|1.5|2|4||0.25|2.75"};
+    EXPECT_EQ(lines(), expected);
+    const std::vector<std::string> expectedTitles = {"45|0|Vasile|BRAN|01.01.1900|0|Anexa 2A|4"};
+    EXPECT_EQ(titles(), expectedTitles);
+}
+
+INSTANTIATE_TEST_SUITE_P(Workbooks, AnnexImportFormulasTest,
+                         ::testing::Values("formulas.xls", "formulas_gnumeric.xls", "formulas_gnumeric_excel95.xls",
+                                           "formulas.xlsx", "formulas.ods"));
+
 TEST_F(AnnexImportTest, DeletingTheExistingLinesNumbersFromOneAndFreesTheirTitles) {
     addLine(2, QStringLiteral("Anexa 2A"), 40, QStringLiteral("BRAN"), QStringLiteral("VECHI"));
     addLine(3, QStringLiteral("Anexa 3"), 1, QStringLiteral("BRAN"), QStringLiteral("RAMANE"));
