@@ -104,8 +104,8 @@ TEST_F(FormExchange, TheAnnexListGoesToTheChosenExcelFileAsTheImportReadsIt) {
         "Nr.Poz.|Subanexa|SATUL|AUTOR|Supr.in CAP|Supr.solicit.|Supr.aprob.|Supr.act.|Mostenitori|Extr.total|"
         "Extr.arabil|Extr.vii|Extr.livezi|Extr.pasune|Intr.total|Intr.arabil|Intr.vii|Intr.livezi|Intr.pasune|"
         "Neagr.|Titlul Nr.|Supr.Totala",
-        // The title number reads as a number, so it is one.
-        "1|Anexa 2A|BRAN|POP ION||||2.5|ANA||||||||||||123|7.25",
+        // The title number is a text cell: its leading zero stays.
+        "1|Anexa 2A|BRAN|POP ION||||2.5|ANA||||||||||||0123|7.25",
         "2|Anexa 2A|ARINI|IONESCU|||||** NUL **|||||||||||0.0001|** NUL **|"};
     EXPECT_EQ(sheet(path + QStringLiteral(".xls")), expected);
     // The list keeps its current line and the form is given back.
