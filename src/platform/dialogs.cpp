@@ -16,7 +16,7 @@ namespace platform {
 namespace {
 
 std::optional<QString> askFileName(DialogKind kind, QWidget* parent, const QString& title, const QString& filter,
-                                   const QString& defaultExtension, const QString& folder) {
+                                   const QString& defaultExtension, const QString& folder, ReplaceQuestion replace) {
     if (Interaction::scripted()) {
         DialogRequest request;
         request.kind = kind;
@@ -32,6 +32,7 @@ std::optional<QString> askFileName(DialogKind kind, QWidget* parent, const QStri
     dialog.setAcceptMode(kind == DialogKind::SaveFile ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(kind == DialogKind::SaveFile ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(defaultExtension);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, replace == ReplaceQuestion::AskedByProgram);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
@@ -40,12 +41,14 @@ std::optional<QString> askFileName(DialogKind kind, QWidget* parent, const QStri
 
 std::optional<QString> askOpenFileName(QWidget* parent, const QString& title, const QString& filter,
                                        const QString& defaultExtension, const QString& folder) {
-    return askFileName(DialogKind::OpenFile, parent, title, filter, defaultExtension, folder);
+    return askFileName(DialogKind::OpenFile, parent, title, filter, defaultExtension, folder,
+                       ReplaceQuestion::AskedByDialog);
 }
 
 std::optional<QString> askSaveFileName(QWidget* parent, const QString& title, const QString& filter,
-                                       const QString& defaultExtension, const QString& folder) {
-    return askFileName(DialogKind::SaveFile, parent, title, filter, defaultExtension, folder);
+                                       const QString& defaultExtension, const QString& folder,
+                                       ReplaceQuestion replace) {
+    return askFileName(DialogKind::SaveFile, parent, title, filter, defaultExtension, folder, replace);
 }
 
 std::optional<QString> askText(QWidget* parent, const QString& caption, const QString& prompt,
