@@ -22,7 +22,7 @@
 
 namespace {
 
-const char* const kUsage = "usage: terralog-import --data DIR --annex NAME [--delete-existing] FILE\n";
+const char* const kUsage = "utilizare: terralog-import --data DOSAR --annex ANEXA [--delete-existing] FISIER\n";
 
 // Prints what the form would show, the text's first \r left out and the
 // others as line ends.
@@ -84,13 +84,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!data::AnnexNames().contains(annex)) {
-        std::cerr << "terralog-import: unknown annex \"" << annex.toStdString() << "\"; the annexes are "
+        std::cerr << "terralog-import: anexa \"" << annex.toStdString() << "\" nu exista; anexele sunt "
                   << data::AnnexNames().join(QStringLiteral(", ")).toStdString() << '\n';
         return 2;
     }
     const QFileInfo data(dataDir);
     if (!data.isDir()) {
-        std::cerr << "terralog-import: " << dataDir.toStdString() << " is not a folder\n";
+        std::cerr << "terralog-import: " << dataDir.toStdString() << " nu este un dosar\n";
         return 1;
     }
     data::DataStore store;
