@@ -14,6 +14,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/codepage.h"
 #include "exchange/workbook_reader.h"
@@ -23,6 +24,7 @@ namespace exchange {
 namespace {
 
 constexpr uint16_t kFormula = 0x0006;
+constexpr uint16_t kDimensions = 0x0200;
 constexpr uint16_t kEof = 0x000A;
 constexpr uint16_t kContinue = 0x003C;
 constexpr uint16_t kCodePage = 0x0042;
@@ -127,6 +129,33 @@ struct Sheet {
 };
 
 }  // namespace
+
+void checkBiffRecords(std::string_view stream) {
+    Records globals(stream, 0);
+    const auto bof = globals.next();
+    if (!bof || bof->id != kBof || bof->body.size() < 4) damaged("fluxul nu incepe cu o inregistrare BOF", 0);
+    const bool biff8 = le16(bof->body, 0) == kBiff8;
+    const size_t dimensionsSize = biff8 ? 14 : 10;
+    std::vector<uint32_t> sheets;
+    while (const auto r = globals.next()) {
+        if (r->id == kEof) break;
+        if (r->id == kBoundSheet && r->body.size() >= 4) sheets.push_back(le32(r->body, 0));
+    }
+    for (const uint32_t at : sheets) {
+        if (at >= stream.size()) damaged("o foaie incepe dincolo de flux", at);
+        Records records(stream, at);
+        int depth = 0;
+        bool dimensions = false;
+        while (const auto r = records.next()) {
+            if (r->id == kBof) ++depth;
+            if (r->id == kEof && --depth <= 0) break;
+            if (r->id != kDimensions || depth != 1) continue;
+            if (r->body.size() != dimensionsSize || dimensions)
+                damaged("o foaie are o inregistrare DIMENSIONS nepotrivita", r->offset);
+            dimensions = true;
+        }
+    }
+}
 
 BiffFormulas::BiffFormulas(std::string_view stream, const QString& sheetName) {
     Records globals(stream, 0);

@@ -39,4 +39,13 @@ private:
     int lastColumn_ = 0;
 };
 
+// Walks every record of the workbook stream, the globals and each sheet,
+// and throws WorkbookError at the first that cannot be sound: a record
+// running past the stream, a sheet starting beyond it, a DIMENSIONS record
+// of another length than its format's or a second one in a sheet. FreeXL
+// trusts what it reads and fails on such records (a DIMENSIONS record in the
+// middle of a sheet's cells makes it free memory it never had), so the
+// stream is checked before FreeXL opens the file.
+void checkBiffRecords(std::string_view workbookStream);
+
 }  // namespace exchange

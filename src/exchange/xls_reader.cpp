@@ -27,6 +27,9 @@ std::optional<std::string> workbookStream(const QString& path) {
 class XlsWorkbook : public WorkbookReader {
 public:
     explicit XlsWorkbook(const QString& path) {
+        // The records are checked before FreeXL reads them.
+        const std::optional<std::string> stream = workbookStream(path);
+        if (stream) checkBiffRecords(*stream);
         const QByteArray name = QFile::encodeName(path);
         const int opened = freexl_open(name.constData(), &handle_);
         if (opened != FREEXL_OK) {
@@ -49,8 +52,7 @@ public:
         const char* sheetName = nullptr;
         freexl_get_worksheet_name(handle_, 0, &sheetName);
         try {
-            if (const auto stream = workbookStream(path))
-                formulas_ = std::make_unique<BiffFormulas>(*stream, QString::fromUtf8(sheetName ? sheetName : ""));
+            if (stream) formulas_ = std::make_unique<BiffFormulas>(*stream, QString::fromUtf8(sheetName ? sheetName : ""));
         } catch (...) {
             close();
             throw;

@@ -157,6 +157,25 @@ TEST(XlsFormulaCells, DamagedRecordsAreRefusedWithTheirReason) {
     EXPECT_EQ(sound.text(1, 1), QStringLiteral("abcde"));
 }
 
+// Records FreeXL would trust and fail on are refused before it reads them:
+// a DIMENSIONS record of another length than BIFF8's 14 bytes, or a second
+// one amid the cells (a damaged workbook made FreeXL free memory it never had).
+TEST(XlsRecords, RecordsFreeXLWouldFailOnAreRefusedFirst) {
+    const std::string dimensions = record(0x0200, std::string(14, '\0'));
+    EXPECT_NO_THROW(exchange::checkBiffRecords(biff8Stream(dimensions + textFormula())));
+    for (const std::string& sheet : {record(0x0200, std::string(2080, '?')), dimensions + textFormula() + dimensions}) {
+        try {
+            exchange::checkBiffRecords(biff8Stream(sheet));
+            ADD_FAILURE() << "checked without complaint";
+        } catch (const exchange::WorkbookError& e) {
+            EXPECT_NE(std::string(e.what()).find("DIMENSIONS nepotrivita"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_THROW(exchange::openWorkbookFile(QStringLiteral(TERRALOG_FIXTURES) +
+                                            QStringLiteral("/../../fuzz/corpus/xls/crash_freexl_dimensions_amid_cells.xls")),
+                 exchange::WorkbookError);
+}
+
 // The compound document's sector numbers and chains are checked too.
 TEST(CompoundFile, DamagedContainersAreRefusedWithTheirReason) {
     const std::string sound = exchange::compoundFileWithStream(u"Book", std::string(5000, 'x'));
