@@ -1,8 +1,10 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,6 +16,19 @@
 
 namespace platform {
 namespace {
+
+// The kind of a file in the file dialog's "Tip" column. Qt would take the
+// system's descriptions of file types in the language of the process's
+// locale, which is C for the fixed number formats; its own words for a
+// folder and a file follow the Romanian translation instead.
+class FileTypes : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override {
+        if (info.isDir()) return QCoreApplication::translate("QAbstractFileIconProvider", "Folder");
+        if (info.suffix().isEmpty()) return QCoreApplication::translate("QAbstractFileIconProvider", "File");
+        return QCoreApplication::translate("QAbstractFileIconProvider", "%1 File").arg(info.suffix().toUpper());
+    }
+};
 
 std::optional<QString> askFileName(DialogKind kind, QWidget* parent, const QString& title, const QString& filter,
                                    const QString& defaultExtension, const QString& folder, ReplaceQuestion replace) {
@@ -33,6 +48,8 @@ std::optional<QString> askFileName(DialogKind kind, QWidget* parent, const QStri
     dialog.setFileMode(kind == DialogKind::SaveFile ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(defaultExtension);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, replace == ReplaceQuestion::AskedByProgram);
+    static FileTypes types;
+    dialog.setIconProvider(&types);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }

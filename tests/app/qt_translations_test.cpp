@@ -2,6 +2,7 @@
 #include "app/qt_translations.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -12,9 +13,13 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QFileSystemModel>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include "platform/dialogs.h"
 
 namespace {
 
@@ -73,6 +78,33 @@ TEST_F(QtTranslations, TheFileDialogsSpeakRomanian) {
                                                                    : QStringLiteral("&Deschide")));
         EXPECT_EQ(englishIn(texts), QStringList()) << texts.join(" | ").toStdString();
     }
+}
+
+// The program's file dialog names the kinds of files in Romanian too, not
+// with the system's descriptions in the process's C locale.
+TEST_F(QtTranslations, TheProgramsFileDialogNamesFileKindsInRomanian) {
+    QTemporaryDir folder;
+    QFile(folder.filePath(QStringLiteral("anexa.xls"))).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QDir().mkpath(folder.filePath(QStringLiteral("arhive"))));
+    QStringList kinds;
+    QTimer look;
+    look.setInterval(50);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        auto* files = dialog->findChild<QFileSystemModel*>();
+        const QModelIndex file = files ? files->index(folder.filePath(QStringLiteral("anexa.xls")), 2) : QModelIndex();
+        const QModelIndex sub = files ? files->index(folder.filePath(QStringLiteral("arhive")), 2) : QModelIndex();
+        const QString fileKind = files ? files->data(file).toString() : QString();
+        const QString subKind = files ? files->data(sub).toString() : QString();
+        if (fileKind.isEmpty() || subKind.isEmpty()) return;  // still reading the folder
+        kinds << fileKind << subKind;
+        dialog->reject();
+    });
+    look.start();
+    platform::askOpenFileName(nullptr, QStringLiteral("Alegeti fisierul XLS"), QStringLiteral("Fisier Excel (*.xls)"),
+                              QStringLiteral("xls"), folder.path());
+    EXPECT_EQ(kinds, (QStringList{QStringLiteral("Fisier XLS"), QStringLiteral("Dosar")}));
 }
 
 TEST_F(QtTranslations, ThePrintDialogSpeaksRomanian) {
