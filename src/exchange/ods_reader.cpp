@@ -87,16 +87,21 @@ std::unique_ptr<WorkbookReader> openOdsWorkbook(const QString& path) {
             const int repeat = repeatCount(xml, "number-columns-repeated");
             const QString type = xml.attributes().value(kOfficeNs, QLatin1String("value-type")).toString();
             const QString value = xml.attributes().value(kOfficeNs, QLatin1String("value")).toString();
+            const QString truth = xml.attributes().value(kOfficeNs, QLatin1String("boolean-value")).toString();
             QString text = cellParagraphs(xml);
             if (type == QLatin1String("float") || type == QLatin1String("percentage") ||
                 type == QLatin1String("currency")) {
                 bool ok = false;
                 const double number = value.toDouble(&ok);
                 if (ok) text = numberText(number);
+            } else if (type == QLatin1String("boolean")) {
+                // The paragraph says TRUE, or ADEVARAT when saved in Romanian:
+                // the value reads 1 or 0, as in the Excel formats.
+                text = truth == QLatin1String("true") ? QStringLiteral("1") : QStringLiteral("0");
             }
             if (!text.isEmpty()) {
                 if (int64_t(rowRepeat) * repeat > kMaxRepeatedCells)
-                    throw WorkbookError("The sheet of " + path.toStdString() + " repeats a cell too often");
+                    throw WorkbookError("Foaia registrului " + path.toStdString() + " repeta o celula de prea multe ori.");
                 // A run of the same cell, or of the same row, is written out
                 // only as far as a sheet can reach.
                 for (int r = row; r < row + rowRepeat && r <= kMaxSheetRows; ++r)
@@ -106,7 +111,7 @@ std::unique_ptr<WorkbookReader> openOdsWorkbook(const QString& path) {
         }
     }
     if (xml.hasError())
-        throw WorkbookError("The content of " + path.toStdString() + " is not well-formed XML: " +
+        throw WorkbookError("Continutul registrului " + path.toStdString() + " nu este XML corect: " +
                             xml.errorString().toStdString());
     return grid;
 }
