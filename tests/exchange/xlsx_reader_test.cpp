@@ -1,13 +1,12 @@
 // The .xlsx reader on parts written by hand: what other writers put in a
 // sheet (prefixed names, rich-text runs, phonetic hints, cells without
 // references) and the damaged parts it must refuse with a message.
-#include <zip.h>
-
 #include <map>
 #include <string>
 
 #include "exchange/workbook_reader.h"
 #include "exchange_fixture.h"
+#include "zip_writing.h"
 
 namespace {
 
@@ -25,19 +24,6 @@ std::string sheetOf(const std::string& rows) {
            "</x:sheetData></x:worksheet>";
 }
 
-void writeZip(const QString& path, const std::map<std::string, std::string>& parts) {
-    zipFile zip = zipOpen64(path.toLocal8Bit().constData(), APPEND_STATUS_CREATE);
-    ASSERT_NE(zip, nullptr);
-    for (const auto& [name, bytes] : parts) {
-        ASSERT_EQ(zipOpenNewFileInZip(zip, name.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                      Z_DEFAULT_COMPRESSION),
-                  ZIP_OK);
-        ASSERT_EQ(zipWriteInFileInZip(zip, bytes.data(), unsigned(bytes.size())), ZIP_OK);
-        ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
-    }
-    ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
-}
-
 class XlsxReaderTest : public exchangetest::ExchangeFixture {
 protected:
     // The workbook with this sheet and these shared strings.
@@ -50,7 +36,7 @@ protected:
         if (!strings.empty())
             parts["xl/sharedStrings.xml"] =
                 "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" + strings + "</sst>";
-        writeZip(path, parts);
+        exchangetest::writeZip(path, parts);
         return path;
     }
 
