@@ -28,7 +28,7 @@ std::unique_ptr<WorkbookReader> openWorkbookFile(const QString& path) {
     static const char oleMagic[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
     if (head == QByteArray(oleMagic, 8)) return openXlsWorkbook(path);
     if (head.startsWith("PK")) {
-        const ZipArchive zip(path);
+        const ZipArchive zip(path, "registru Excel sau OpenDocument");
         if (zip.has("xl/workbook.xml")) return openXlsxWorkbook(path);
         if (zip.has("content.xml")) return openOdsWorkbook(path);
     }
