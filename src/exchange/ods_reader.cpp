@@ -65,7 +65,9 @@ QString cellParagraphs(ContentTokens& tokens) {
     QString text;
     int paragraphs = 0;
     int depth = 1;
-    int noteDepth = 0;  // the depth of the note being left out; 0 when none
+    // The depth of the note being left out, 0 when none: skipCurrentElement
+    // cannot wait for the next piece.
+    int noteDepth = 0;
     while (depth > 0 && !xml.atEnd()) {
         const auto token = tokens.next();
         if (token == QXmlStreamReader::StartElement) {
