@@ -7,6 +7,7 @@
 #include "exchange/expxlsole.h"
 #include "exchange/workbook_reader.h"
 #include "exchange_fixture.h"
+#include "zip_writing.h"
 
 namespace {
 
@@ -59,6 +60,36 @@ TEST_F(WorkbookTest, ARowIsItsFirst22CellsEachCutTo200Characters) {
     EXPECT_EQ(cells[3], QStringLiteral("1234567.125"));
     EXPECT_EQ(cells[21], QStringLiteral("c22"));
     book.CloseWorkbook();
+}
+
+TEST_F(WorkbookTest, AFileThatIsNoWorkbookIsRefusedWithWhy) {
+    const QString zip = dir.path() + QStringLiteral("/arhiva.zip");
+    exchangetest::writeZip(zip, {{"readme.txt", "nimic"}});
+    const struct {
+        QString path;
+        QByteArray bytes;  // written there first, unless empty
+        std::string message;
+    } cases[] = {
+        {dir.path() + QStringLiteral("/nu.xlsx"), {}, " nu poate fi deschis: "},
+        {dir.path() + QStringLiteral("/text.xls"), "Nr.crt;Nume\n", " nu este un registru Excel sau OpenDocument."},
+        {dir.path() + QStringLiteral("/cap.xlsx"), "PK\x03\x04 si atat",
+         " nu poate fi citit ca registru Excel sau OpenDocument: nu este o arhiva zip."},
+        {zip, {}, " nu este un registru Excel sau OpenDocument."},
+    };
+    for (const auto& c : cases) {
+        if (!c.bytes.isEmpty()) {
+            QFile file(c.path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.bytes);
+        }
+        try {
+            exchange::openWorkbookFile(c.path);
+            ADD_FAILURE() << c.path.toStdString() << ": opened";
+        } catch (const exchange::WorkbookError& e) {
+            const std::string expected = "Fisierul " + QDir::toNativeSeparators(c.path).toStdString() + c.message;
+            EXPECT_EQ(std::string(e.what()).substr(0, expected.size()), expected);
+        }
+    }
 }
 
 TEST(NumberText, ShortestDecimalWithAPoint) {
