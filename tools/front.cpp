@@ -1,6 +1,7 @@
 #include "front.h"
 
 #include <cstdio>
+#include <exception>
 
 #include "engine/folder_swap.h"
 
@@ -32,6 +33,16 @@ int usage(const std::string& problem, const char* usageText) {
     if (!problem.empty()) say(problem);
     std::fputs(usageText, stderr);
     return kUsage;
+}
+
+bool settle(const std::string& folder) {
+    try {
+        engine::settleFolder(folder);
+        return true;
+    } catch (const std::exception& e) {
+        say(e.what());
+        return false;
+    }
 }
 
 engine::FolderLock holdForWriting(const std::string& folder) {

@@ -25,6 +25,10 @@ int fail(const std::string& message);
 // Says the problem, then the usage text, and gives kUsage.
 int usage(const std::string& problem, const char* usageText);
 
+// Finishes a restore that stopped between its renames, so that the folder
+// is there to be checked; false, with the reason said, when that fails.
+bool settle(const std::string& folder);
+
 // The data folder held for writing: the holder's lock, with a stopped
 // restore finished first. Throws engine::FolderBusyError, with a message
 // that says nothing was written, when another program holds it.

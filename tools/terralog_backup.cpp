@@ -75,6 +75,7 @@ std::optional<Command> parse(const QStringList& args, QString& problem) {
 }
 
 int save(const Command& c) {
+    if (!front::settle(platform::nativePath(*c.data))) return kFailed;
     if (!QFileInfo(*c.data).isDir()) {
         say(QStringLiteral("directorul de date %1 nu exista").arg(shown(*c.data)));
         return kFailed;
@@ -83,7 +84,10 @@ int save(const Command& c) {
         say(QStringLiteral("arhiva %1 exista deja; --force o inlocuieste").arg(shown(c.archive)));
         return kFailed;
     }
-    engine::settleFolder(platform::nativePath(*c.data));
+    // The list and the contents from one moment: a file an import creates
+    // meanwhile (the settings file of a first import) is either in both or
+    // in neither.
+    const engine::FolderLock reading = front::holdForReading(platform::nativePath(*c.data));
     const QStringList files = backup::listDataFiles(*c.data);
     if (files.isEmpty()) {
         say(QStringLiteral("directorul %1 nu contine nici un fisier cu date: nu am scris nici o arhiva").arg(shown(*c.data)));

@@ -87,6 +87,7 @@ int main(int argc, char** argv) {
             return usage("anexa \"" + annex.toStdString() + "\" nu exista");
         }
     }
+    if (!front::settle(platform::nativePath(dataDir))) return front::kFailed;
     const QFileInfo data(dataDir);
     if (!data.isDir()) return fail(QDir::toNativeSeparators(dataDir).toStdString() + " nu este un director");
 

@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
         return front::usage("anexa \"" + annex.toStdString() + "\" nu exista; anexele sunt " +
                                 data::AnnexNames().join(QStringLiteral(", ")).toStdString(),
                             kUsage);
+    if (!front::settle(platform::nativePath(dataDir))) return front::kFailed;
     const QFileInfo data(dataDir);
     if (!data.isDir()) return front::fail(QDir::toNativeSeparators(dataDir).toStdString() + " nu este un director");
     data::DataStore store;

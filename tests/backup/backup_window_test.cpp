@@ -175,6 +175,9 @@ TEST_F(BackupWindowTest, OnlyTheProgramAsksBeforeReplacingAnArchive) {
             // Again on every tick while the dialog stays, as a busy machine
             // may not have taken the name yet. Queued, so that the timer
             // goes on answering what comes next.
+            // The dialog leaves a name typed in its focused edit as it is,
+            // so the focus goes first.
+            if (QWidget* focused = files->focusWidget()) focused->clearFocus();
             files->selectFile(path("copie.tlg"));
             QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
         } else if (auto* message = qobject_cast<TErori*>(modal)) {
