@@ -8,8 +8,9 @@
 # ${XDG_CACHE_HOME:-$HOME/.cache}/terralog-win-sdk, which also keeps the downloads and the
 # builds. Parts already built are skipped: remove output-dir/.built/NAME to build one again.
 # --pack also writes output-dir.tar.xz, one folder terralog-win-sdk inside.
-# TERRALOG_WIN_SDK_JOBS sets the parallel jobs (2). qtbase alone takes about an hour on two
-# cores. Not part of the tests or CI.
+# TERRALOG_WIN_SDK_JOBS sets the parallel jobs (2). qtbase alone takes an hour or more on two
+# cores. At the end, a program over every library is built with the SDK and, with Wine, run.
+# Not part of the tests or CI.
 set -euo pipefail
 
 files=$(cd "$(dirname "${BASH_SOURCE[0]}")/win-sdk" && pwd)
@@ -24,7 +25,7 @@ out=
 for arg; do
   case $arg in
     --pack) pack=true ;;
-    -h | --help) sed -n '2,12p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,13p' "$0"; exit 0 ;;
     -*) echo "unknown option: $arg" >&2; exit 2 ;;
     *) [ -z "$out" ] || { echo "only one output folder" >&2; exit 2; }; out=$arg ;;
   esac
@@ -125,7 +126,8 @@ EOF
 relocate_pc() {
   local pc
   for pc; do
-    sed -i -e 's|^prefix=.*|prefix=${pcfiledir}/../..|' -e "s|$out|\${prefix}|g" "$out/lib/pkgconfig/$pc"
+    sed -i -e '1i prefix=${pcfiledir}/../..' -e '/^prefix=/d' -e "s|$out|\${prefix}|g" \
+      "$out/lib/pkgconfig/$pc"
   done
 }
 
@@ -177,8 +179,9 @@ build_libdeflate() {
 build_expat() {
   local src
   src=$(fresh_copy "$(source_dir expat)/expat" expat)
-  (cd "$src" && ./buildconf.sh && ./configure --host=$host --prefix="$out" --disable-shared --enable-static \
-    --without-xmlwf --without-examples --without-tests --without-docbook CC=$cc &&
+  (cd "$src" && ./buildconf.sh &&
+    ./configure --host=$host --prefix="$out" --disable-shared --enable-static --without-xmlwf \
+      --without-examples --without-tests --without-docbook CC=$cc &&
     make -j"$jobs" && make install)
   # Debian's patch fits expat's CMake files to its multiarch lib folder, which this SDK has
   # not; pkg-config finds expat.
@@ -188,8 +191,9 @@ build_expat() {
   sed -i 's|^Cflags: -I${includedir}$|& -DXML_STATIC|' "$out/lib/pkgconfig/expat.pc"
 }
 
-# FreeXL reads the text of .xls files through iconv, which MinGW lacks: a small one over the
-# Win32 code-page calls serves it (GNU libiconv is no Debian source package for Windows).
+# FreeXL reads the text of .xls files through iconv, which MinGW lacks and Debian packages for
+# no Windows target (neither GNU libiconv nor win-iconv): a small one over the Win32 code-page
+# calls serves it.
 build_iconv() {
   local build=$cache/build/iconv
   rm -rf "$build" && mkdir -p "$build"
@@ -222,8 +226,9 @@ build_googletest() {
   relocate_pc gtest.pc gtest_main.pc gmock.pc gmock_main.pc
 }
 
-# Debian's libsimpleini is SimpleIni's header and a library of its template classes; the
-# library is built here from that header for the classes Windows uses.
+# Debian's libsimpleini is SimpleIni's header and a library of its template classes, built here
+# from that header. The header comes from the installed libsimpleini-dev: the Debian mirror
+# this script was written against lacks libsimpleini's source tarballs.
 build_simpleini() {
   local build=$cache/build/simpleini
   rm -rf "$build" && mkdir -p "$build"
