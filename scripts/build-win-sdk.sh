@@ -101,6 +101,9 @@ fresh_copy() {
 
 cmake_install() {  # cmake_install SOURCE BUILD-NAME [CMAKE ARGUMENTS...]
   local src=$1 build=$cache/build/$2
+  # qtbase goes on where a stopped run left it; the small ones start afresh, so that no path
+  # cached by an earlier run (another output folder) remains.
+  [ "$2" = qtbase ] || rm -rf "$build"
   shift 2
   cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$out/toolchain.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" "$@"
