@@ -108,10 +108,16 @@ struct Database::Impl {
     std::map<std::string, Entry> entries;
     std::shared_ptr<UnitHost> units = std::make_shared<UnitHost>();
 
+    // Where names fold case, "Anexe1.dbf" and "ANEXE1.DBF" are one table
+    // and must share one open file and its locks.
+    static std::string key(const std::string& resolved) {
+        return os::namesFoldCase() ? os::canonicalPath(resolved) : resolved;
+    }
+
     Entry& entry(const std::string& resolved) {
         recoverFolder(fileio::folderOf(resolved));
         const FileIdentity onDisk = FileIdentity::of(statTable(resolved));
-        Entry& e = entries[resolved];
+        Entry& e = entries[key(resolved)];
         if (!e.file) e.file = TableFile::open(resolved);
         e.file->follow(onDisk);
         return e;
@@ -121,7 +127,7 @@ struct Database::Impl {
         // The reading kept in memory serves as long as the file on disk is the
         // one it was read from, unchanged: then one stat is all a statement
         // costs here. A file to read again is read under a shared lock.
-        Entry& e = entries[resolved];
+        Entry& e = entries[key(resolved)];
         if (e.table && e.table->isWriting()) return e.table;
         if (cleanupPending()) recoverFolder(fileio::folderOf(resolved));
         FileIdentity onDisk = FileIdentity::of(statTable(resolved));

@@ -26,6 +26,9 @@ std::string resolvePath(std::string_view path) {
     std::string p(path);
     for (char& c : p)
         if (c == '\\' || c == '/') c = os::kSeparator;
+    // One table, one name: "TP.DBF" from the working folder is the same
+    // table as its absolute path.
+    if (!p.empty()) p = os::absolutePath(p);
     // Where the file system itself ignores case, the name as given reaches the file.
     if (p.empty() || os::namesFoldCase() || os::exists(p)) return p;
 
