@@ -1,7 +1,8 @@
 // Runs one SQL statement, read from standard input, over the dBase tables it
 // names. A SELECT prints a header line of column names and one line per row,
 // the fields separated by tabs; any other statement prints the number of rows
-// it changed. Errors go to standard error with exit status 1.
+// it changed. Errors go to standard error with exit status 1, as does the
+// damage of a table the statement names, which keeps it from running.
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -14,6 +15,7 @@
 
 #include "engine/errors.h"
 #include "engine/statement.h"
+#include "engine/statement_tables.h"
 
 namespace {
 
@@ -84,6 +86,9 @@ int main() {
     std::ios::sync_with_stdio(false);
     const std::string statement((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
     try {
+        const auto damaged = engine::damagedTablesOf(engine::Database::global(), statement);
+        for (const engine::TableCondition& table : damaged) std::cerr << table.describe() << '\n';
+        if (!damaged.empty()) return 1;
         const engine::StatementResult result = engine::executeStatement(engine::Database::global(), statement);
         if (result.isSelect)
             printRows(*result.rows);
