@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -14,6 +15,7 @@
 #include "app/constants.h"
 #include "app/formats.h"
 #include "app/main_menu.h"
+#include "app/message_dialog.h"
 #include "app/pictures.h"
 #include "engine/database.h"
 #include "platform/data_dir_replacement.h"
@@ -29,6 +31,31 @@ constexpr int kWidth = 500;
 constexpr int kHeight = 260;
 
 QString errorText(const std::exception& e) { return QString::fromUtf8(e.what()); }
+
+QString keptText(uint64_t n) {
+    return n == 1 ? QStringLiteral("Ramane 1 inregistrare intreaga") : QStringLiteral("Raman %1 inregistrari intregi").arg(n);
+}
+
+QString fileNameOf(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName(); }
+
+// What is wrong with the table, short enough for the message dialog.
+QString problemText(const engine::TableCondition& table) {
+    const std::vector<std::string> problems = table.problems();
+    QString text = QString::fromStdString(problems.front());
+    if (problems.size() > 1) text += QStringLiteral("\r\nSi inca %1 probleme in acest tabel.").arg(problems.size() - 1);
+    return text;
+}
+
+// The question before a repair, under the heading that asks it: what it
+// keeps, what it loses, where the file as it is now stays.
+QString repairQuestion(const engine::TableCondition& table, const QString& copyPath) {
+    QString text = keptText(table.wholeRecords);
+    text += table.lostRecords() > 0 ? QStringLiteral(", se pierde cea taiata") : QStringLiteral(", nu se pierde niciuna");
+    if (table.faultCount == 1) text += QStringLiteral("; 1 valoare ilizibila devine goala");
+    if (table.faultCount > 1) text += QStringLiteral("; %1 valori ilizibile devin goale").arg(table.faultCount);
+    text += QStringLiteral("; copie: %1. NU opreste programul fara schimbari.").arg(QFileInfo(copyPath).fileName());
+    return text;
+}
 
 }  // namespace
 
@@ -160,6 +187,15 @@ void TForm1::Timer1Timer() {
     runStartup(QCoreApplication::applicationDirPath());
 }
 
+// The clerk chose not to repair: the program ends, the data untouched.
+void TForm1::stopAtClerksChoice() {
+    failed_ = true;
+    unsetCursor();
+    StatusLab->setText(QStringLiteral("Pornirea a fost oprita; datele nu au fost schimbate."));
+    exit_->show();
+    QCoreApplication::quit();
+}
+
 void TForm1::stopAfterError(const QString& message) {
     failed_ = true;
     unsetCursor();
@@ -188,6 +224,49 @@ bool TForm1::holdDataDir() {
     return true;
 }
 
+// A damaged table is neither read nor packed: the clerk sees what is wrong
+// and chooses between its repair (every whole record kept, the file as it is
+// now kept beside it first) and the end of the program with nothing changed.
+// Every question is asked before the first repair.
+bool TForm1::checkTables() {
+    std::vector<engine::TableCondition> damaged;
+    try {
+        damaged = store_.DamagedTables();
+    } catch (const std::exception& e) {
+        stopAfterError(errorText(e));
+        return false;
+    }
+    std::vector<QString> copies;
+    for (const engine::TableCondition& table : damaged) {
+        const QString heading = QStringLiteral("Tabel deteriorat");
+        if (!table.headerRead()) {
+            Mesaj(heading, problemText(table) + QStringLiteral("\r\nProgramul nu il poate repara si se opreste."), mkError,
+                  mbOk);
+            stopAtClerksChoice();
+            return false;
+        }
+        Mesaj(heading, problemText(table), mkError, mbOk);
+        copies.push_back(store_.DamagedCopyName(table));
+        if (Mesaj(QStringLiteral("Reparati %1?").arg(fileNameOf(table.path)), repairQuestion(table, copies.back()),
+                  mkConfirmation, mbDa + mbNu) != mrDa) {
+            stopAtClerksChoice();
+            return false;
+        }
+    }
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        StatusLab->setText(QStringLiteral("Repar %1 ...").arg(fileNameOf(damaged[i].path)));
+        QApplication::processEvents();
+        try {
+            store_.RepairTable(damaged[i], copies[i]);
+        } catch (const std::exception& e) {
+            stopAfterError(QStringLiteral("Tabelul %1 nu a putut fi reparat: %2")
+                               .arg(fileNameOf(damaged[i].path), errorText(e)));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool TForm1::runStartup(const QString& appDir) {
     Timer1.stop();
     AdminUnlocked = false;
@@ -206,6 +285,7 @@ bool TForm1::runStartup(const QString& appDir) {
         // The engine keeps its own folder.
     }
     QApplication::processEvents();
+    if (!checkTables()) return false;
 
     try {
         store_.CreateTables();
