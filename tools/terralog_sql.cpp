@@ -3,19 +3,26 @@
 // the fields separated by tabs; any other statement prints the number of rows
 // it changed. Errors go to standard error with exit status 1, as does the
 // damage of a table the statement names, which keeps it from running.
+//
+// A statement that writes holds its folder as Terralog does (and is refused
+// while Terralog or another writer has it); a SELECT reads every table at
+// one moment, under the folders' writers' locks, shared.
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #endif
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/errors.h"
+#include "engine/integrity.h"
 #include "engine/statement.h"
-#include "engine/statement_tables.h"
+#include "front.h"
 
 namespace {
 
@@ -75,6 +82,27 @@ void printRows(const engine::ColumnStore& rows) {
     std::cout.write(out.data(), std::streamsize(out.size()));
 }
 
+// Says what is wrong with each damaged table among those the statement
+// reads (the one it writes among them), judged by header and size; false
+// when they are sound. Read as it is, such a table would give a partial
+// answer, and written it would lose the records its header does not count.
+// A cell that does not read stops the statement when it is read.
+bool saidDamage(engine::Database& db, const std::vector<std::string>& tables) {
+    std::vector<std::string> seen;
+    bool damaged = false;
+    for (const std::string& table : tables) {
+        if (!db.exists(table)) continue;
+        const std::string resolved = db.resolve(table);
+        if (std::find(seen.begin(), seen.end(), resolved) != seen.end()) continue;
+        seen.push_back(resolved);
+        for (const std::string& problem : db.examineTable(resolved, false).problems()) {
+            front::say(problem);
+            damaged = true;
+        }
+    }
+    return damaged;
+}
+
 }  // namespace
 
 int main() {
@@ -84,20 +112,33 @@ int main() {
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     std::ios::sync_with_stdio(false);
+    front::begin("terralog-sql");
     const std::string statement((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
     try {
-        const auto damaged = engine::damagedTablesOf(engine::Database::global(), statement);
-        for (const engine::TableCondition& table : damaged) std::cerr << table.describe() << '\n';
-        if (!damaged.empty()) return 1;
-        const engine::StatementResult result = engine::executeStatement(engine::Database::global(), statement);
+        engine::Database& db = engine::Database::global();
+        const engine::StatementTables tables = engine::statementTables(statement);
+        std::vector<engine::FolderLock> holds;
+        if (tables.writes) {
+            holds.push_back(front::holdForWriting(db.folderOf(tables.written)));
+        } else {
+            std::vector<std::string> folders;
+            for (const std::string& table : tables.read) {
+                const std::string folder = db.folderOf(table);
+                if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+                folders.push_back(folder);
+                holds.push_back(front::holdForReading(folder));
+            }
+        }
+        if (saidDamage(db, tables.read)) return front::kFailed;
+        const engine::StatementResult result = engine::executeStatement(db, statement);
         if (result.isSelect)
             printRows(*result.rows);
         else
             std::cout << result.rowsAffected << '\n';
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
-        return 1;
+        std::cout.flush();
+        return front::fail(e.what());
     }
     std::cout.flush();
-    return 0;
+    return front::kDone;
 }

@@ -137,7 +137,7 @@ void writeXlsx(const WriteContext& context, const QString& path) {
             source.cell(r, int(c), text);
             if (text.empty()) continue;
             sheetBytes += kCellMarkup + text.size();
-            check(readsAsNumber(text, number) ? worksheet_write_number(sheet, row, col, number, nullptr)
+            check(!columns[c].text && readsAsNumber(text, number) ? worksheet_write_number(sheet, row, col, number, nullptr)
                                               : worksheet_write_string(sheet, row, col, text.c_str(), nullptr),
                   path);
         }

@@ -11,38 +11,32 @@ namespace {
 
 QString absoluteClean(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
-// What carries the lock of the data directory `dataDir`.
-engine::os::File openLockTarget(const QString& dataDir, QString& shownName) {
-#ifdef Q_OS_WIN
-    shownName = dataDir + QStringLiteral(".lock");
-    return engine::os::File::open(nativePath(shownName), engine::os::File::Open::CreateOrOpen);
-#else
-    shownName = QFileInfo(dataDir).absolutePath();
-    return engine::os::File::open(nativePath(shownName), engine::os::File::Open::Read);
-#endif
-}
-
 }  // namespace
 
 DataDirLock::~DataDirLock() { unlock(); }
 
-bool DataDirLock::lock(const QString& dataDir) {
+bool DataDirLock::lock(const QString& dataDir, bool wait) {
     const QString wanted = absoluteClean(dataDir);
     if (locked() && dataDir_ == wanted) return true;
     unlock();
-    QString target;
-    engine::os::File file = openLockTarget(wanted, target);
-    if (!file)
+    const std::string folder = nativePath(wanted);
+    if (engine::holdsFolderLock(folder, engine::FolderLock::Kind::Holder)) return false;
+    try {
+        lock_ = wait ? engine::FolderLock(folder, engine::FolderLock::Kind::Holder, engine::os::LockMode::Exclusive)
+                     : engine::FolderLock::tryTake(folder, engine::FolderLock::Kind::Holder, engine::os::LockMode::Exclusive);
+    } catch (const engine::FolderBusyError&) {
+        return false;
+    } catch (const engine::TableError&) {
         throw PlatformError(QStringLiteral("Directorul %1 nu poate fi deschis: %2.")
-                                .arg(QDir::toNativeSeparators(target), systemErrorText()));
-    if (!file.lock(engine::os::LockMode::Exclusive)) return false;
-    file_ = std::move(file);
+                                .arg(QDir::toNativeSeparators(QFileInfo(wanted).absolutePath()), systemErrorText()));
+    }
+    if (!lock_.held()) return false;
     dataDir_ = wanted;
     return true;
 }
 
 void DataDirLock::unlock() {
-    file_.close();
+    lock_.release();
     dataDir_.clear();
 }
 

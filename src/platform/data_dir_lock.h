@@ -2,18 +2,16 @@
 
 #include <QString>
 
-#include "engine/os.h"
+#include "engine/folder_lock.h"
 
 namespace platform {
 
-// Holds a data directory for one process: the program for as long as it
-// runs, a restore while it replaces the files. A restore swaps the data
-// directory for a new folder beside it, so the lock lives beside it too,
-// where no swap replaces it: an flock on the folder that holds them both
-// (nothing is added to either), or on Windows, which locks files only, a
-// LockFileEx lock on the file "<data directory>.lock" in that folder.
-// The lock ends with the process, a crashed one included, and is not passed
-// to the programs this one starts.
+// Holds a data directory for one holder: the program for as long as it
+// runs, a command-line front while it writes, a restore while it replaces
+// the files. It is the engine's holder lock of the folder (folder_lock.h),
+// taken once per process: a second DataDirLock of the same process is
+// refused like another program's. The lock ends with the process, a crashed
+// one included, and is not passed to the programs this one starts.
 class DataDirLock {
 public:
     DataDirLock() = default;
@@ -25,16 +23,18 @@ public:
     // directory); false when another holder has it, in this process or
     // another. Throws PlatformError when the folder that holds dataDir
     // cannot be opened.
-    bool lock(const QString& dataDir);
+    // With `wait`, another program's hold is waited for as the engine's
+    // policy says (engine::setFolderWaitPolicy).
+    bool lock(const QString& dataDir, bool wait = false);
     void unlock();
 
     bool holds(const QString& dataDir) const;
-    bool locked() const { return file_.isOpen(); }
+    bool locked() const { return lock_.held(); }
     // The data directory held, as an absolute clean path.
     const QString& dataDir() const { return dataDir_; }
 
 private:
-    engine::os::File file_;
+    engine::FolderLock lock_;
     QString dataDir_;
 };
 

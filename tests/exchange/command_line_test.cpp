@@ -87,6 +87,9 @@ TEST_F(CommandLineTest, WrongUsageExitsWithTwo) {
         SCOPED_TRACE(args.join(' ').toStdString());
         EXPECT_EQ(import(args).exitCode, 2);
     }
+    // Said in Romanian, as the form says it.
+    EXPECT_TRUE(import(cases[2]).err.startsWith(QStringLiteral("terralog-import: anexa \"Anexa 99\" nu exista; anexele sunt ")));
+    EXPECT_TRUE(import(cases[0]).err.startsWith(QStringLiteral("Folosire: terralog-import")));
     const QStringList exports[] = {
         {QStringLiteral("--annex"), QStringLiteral("Anexa 2A"), QStringLiteral("out.csv")},
         {QStringLiteral("--annex"), QStringLiteral("Anexa 2A"), QStringLiteral("--format"), QStringLiteral("csv"),
