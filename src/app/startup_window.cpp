@@ -34,28 +34,35 @@ constexpr int kHeight = 260;
 
 QString errorText(const std::exception& e) { return QString::fromUtf8(e.what()); }
 
-QString keptText(uint64_t n) {
-    return n == 1 ? QStringLiteral("Ramane 1 inregistrare intreaga") : QStringLiteral("Raman %1 inregistrari intregi").arg(n);
-}
-
 QString fileNameOf(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName(); }
 
-// What is wrong with the table, short enough for the message dialog.
-QString problemText(const engine::TableCondition& table) {
+// What is wrong with a table: one sentence under the heading, or, for several
+// (unreadable values), a line each in the dialog's list.
+void showProblems(const engine::TableCondition& table, const QString& after) {
     const std::vector<std::string> problems = table.problems();
-    QString text = QString::fromStdString(problems.front());
-    if (problems.size() > 1) text += QStringLiteral("\r\nSi inca %1 probleme in acest tabel.").arg(problems.size() - 1);
-    return text;
+    const QString heading = QStringLiteral("Tabel deteriorat");
+    if (problems.size() == 1) {
+        Mesaj(heading, QString::fromStdString(problems.front()) + after, mkError, mbOk);
+        return;
+    }
+    QStringList lines;
+    for (const std::string& p : problems) lines.append(QString::fromStdString(p));
+    const uint64_t count = table.faultCount + (table.sizeAgrees() ? 0 : 1);
+    const QString text = QStringLiteral("Tabelul %1 este deteriorat (%2 probleme):").arg(fileNameOf(table.path)).arg(count);
+    MesajList(heading, text + after, lines, mkError, mbOk);
 }
 
-// The question before a repair, under the heading that asks it: what it
-// keeps, what it loses, where the file as it is now stays.
+// The question under "Reparati TPDET.DBF?": what the repair keeps and loses,
+// the name the file as it is now is kept under, and what NU does.
 QString repairQuestion(const engine::TableCondition& table, const QString& copyPath) {
-    QString text = keptText(table.wholeRecords);
-    text += table.lostRecords() > 0 ? QStringLiteral(", se pierde cea taiata") : QStringLiteral(", nu se pierde niciuna");
-    if (table.faultCount == 1) text += QStringLiteral("; 1 valoare ilizibila devine goala");
-    if (table.faultCount > 1) text += QStringLiteral("; %1 valori ilizibile devin goale").arg(table.faultCount);
-    text += QStringLiteral("; copie: %1. NU opreste programul fara schimbari.").arg(QFileInfo(copyPath).fileName());
+    const uint64_t n = table.wholeRecords;
+    QString text = n == 0   ? QStringLiteral("Nu ramane nicio inregistrare")
+                   : n == 1 ? QStringLiteral("Ramane 1 inregistrare")
+                            : QStringLiteral("Raman %1 inregistrari").arg(n);
+    text += table.lostRecords() > 0 ? QStringLiteral(", se pierde cea taiata.") : QStringLiteral(", nu se pierde niciuna.");
+    if (table.faultCount == 1) text += QStringLiteral("\r\n1 valoare ilizibila devine goala.");
+    if (table.faultCount > 1) text += QStringLiteral("\r\n%1 valori ilizibile devin goale.").arg(table.faultCount);
+    text += QStringLiteral("\r\nCopie: %1\r\nNU opreste programul fara schimbari.").arg(QFileInfo(copyPath).fileName());
     return text;
 }
 
@@ -247,14 +254,12 @@ bool TForm1::checkTables() {
     }
     std::vector<QString> copies;
     for (const engine::TableCondition& table : damaged) {
-        const QString heading = QStringLiteral("Tabel deteriorat");
         if (!table.headerRead()) {
-            Mesaj(heading, problemText(table) + QStringLiteral("\r\nProgramul nu il poate repara si se opreste."), mkError,
-                  mbOk);
+            showProblems(table, QStringLiteral("\r\nProgramul nu il poate repara si se opreste."));
             stopAtClerksChoice();
             return false;
         }
-        Mesaj(heading, problemText(table), mkError, mbOk);
+        showProblems(table, QString());
         copies.push_back(store_.DamagedCopyName(table));
         if (Mesaj(QStringLiteral("Reparati %1?").arg(fileNameOf(table.path)), repairQuestion(table, copies.back()),
                   mkConfirmation, mbDa + mbNu) != mrDa) {
