@@ -48,7 +48,8 @@ void showProblems(const engine::TableCondition& table, const QString& after) {
     QStringList lines;
     for (const std::string& p : problems) lines.append(QString::fromStdString(p));
     const uint64_t count = table.faultCount + (table.sizeAgrees() ? 0 : 1);
-    const QString text = QStringLiteral("Tabelul %1 este deteriorat (%2 probleme):").arg(fileNameOf(table.path)).arg(count);
+    const QString text =
+        QStringLiteral("Tabelul %1 este deteriorat (%2 probleme):").arg(fileNameOf(table.path)).arg(count);
     MesajList(heading, text + after, lines, mkError, mbOk);
 }
 
@@ -59,7 +60,8 @@ QString repairQuestion(const engine::TableCondition& table, const QString& copyP
     QString text = n == 0   ? QStringLiteral("Nu ramane nicio inregistrare")
                    : n == 1 ? QStringLiteral("Ramane 1 inregistrare")
                             : QStringLiteral("Raman %1 inregistrari").arg(n);
-    text += table.lostRecords() > 0 ? QStringLiteral(", se pierde cea taiata.") : QStringLiteral(", nu se pierde niciuna.");
+    text += table.lostRecords() > 0 ? QStringLiteral(", se pierde cea taiata.")
+                                    : QStringLiteral(", nu se pierde niciuna.");
     if (table.faultCount == 1) text += QStringLiteral("\r\n1 valoare ilizibila devine goala.");
     if (table.faultCount > 1) text += QStringLiteral("\r\n%1 valori ilizibile devin goale.").arg(table.faultCount);
     text += QStringLiteral("\r\nCopie: %1\r\nNU opreste programul fara schimbari.").arg(QFileInfo(copyPath).fileName());

@@ -71,7 +71,7 @@ DbfLayout readLayout(const TableFile& file, size_t& count, bool keepWholeRecords
     DbfLayout layout;
     TableCondition condition;
     if (!readTableHeader(file.path(), uint64_t(file.identity().size), readerOf(file), layout, condition))
-        throw TableError("The table file " + file.path() + " is damaged: " + condition.headerFault);
+        throw TableError(condition.describe());
     if (!condition.sizeAgrees() && !keepWholeRecords) throw TableError(condition.describe());
     count = size_t(condition.wholeRecords);
     return layout;

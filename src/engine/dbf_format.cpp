@@ -151,8 +151,8 @@ std::string parseFields(std::string_view header, size_t prefixSize, size_t descr
     size_t pos = prefixSize;
     while (pos < headerLength && header[pos] != kDbfTerminator) {
         if (pos + descriptorSize + 1 > headerLength)
-            return "the field descriptors do not fit the header length of " + std::to_string(headerLength) +
-                   " bytes";
+            return "descrierile campurilor nu incap in lungimea antetului, " + std::to_string(headerLength) +
+                   " octeti";
         const std::string_view d = header.substr(pos, descriptorSize);
         DbfField f;
         const std::string_view rawName = d.substr(0, nameSize);
@@ -161,22 +161,22 @@ std::string parseFields(std::string_view header, size_t prefixSize, size_t descr
         f.width = uint8_t(d[widthAt]);
         f.decimals = uint8_t(d[widthAt + 1]);
         f.descriptor = std::string(d);
-        const std::string label = "field " + std::to_string(layout.fields.size() + 1);
-        if (trimRight(f.name).empty()) return label + " has no name";
-        if (f.width == 0) return label + " (" + f.name + ") has width 0";
-        if (f.type == 'D' && f.width != 8) return "date field " + f.name + " is not 8 wide";
-        if (f.type == 'L' && f.width != 1) return "logical field " + f.name + " is not 1 wide";
+        const std::string label = "campul " + std::to_string(layout.fields.size() + 1);
+        if (trimRight(f.name).empty()) return label + " nu are nume";
+        if (f.width == 0) return label + " (" + f.name + ") are latimea 0";
+        if (f.type == 'D' && f.width != 8) return "campul de tip data " + f.name + " nu are latimea 8";
+        if (f.type == 'L' && f.width != 1) return "campul logic " + f.name + " nu are latimea 1";
         if ((f.type == 'N' || f.type == 'F') && f.decimals >= f.width)
-            return "number field " + f.name + " has more decimals than width";
+            return "campul numeric " + f.name + " are mai multe zecimale decat cifre";
         layout.fields.push_back(std::move(f));
         pos += descriptorSize;
     }
-    if (pos >= headerLength) return "the field descriptors have no end within the header length";
-    if (layout.fields.empty()) return "the table has no fields";
+    if (pos >= headerLength) return "descrierile campurilor nu se termina in lungimea antetului";
+    if (layout.fields.empty()) return "tabelul nu are campuri";
     size_t sum = 1;
     for (const auto& f : layout.fields) sum += size_t(f.width);
     if (sum != layout.recordLength)
-        return "the fields take " + std::to_string(sum) + " bytes per record but the record length is " +
+        return "campurile ocupa " + std::to_string(sum) + " octeti pe inregistrare, dar lungimea inregistrarii este " +
                std::to_string(layout.recordLength);
     layout.prefix = std::string(header.substr(0, prefixSize));
     layout.descriptorSize = descriptorSize;
@@ -304,18 +304,18 @@ DbfLayout DbfLayout::fresh() {
 }
 
 std::string headerLengthFault(std::string_view prefix, uint64_t fileSize, size_t& headerLength) {
-    if (fileSize < kDbfPrefixSize || prefix.size() < kDbfPrefixSize) return "the header is cut short";
+    if (fileSize < kDbfPrefixSize || prefix.size() < kDbfPrefixSize) return "antetul este taiat";
     if (!knownVersion(uint8_t(prefix[0]))) {
         char v[8];
         std::snprintf(v, sizeof v, "0x%02X", unsigned(uint8_t(prefix[0])));
-        return std::string("it is not a dBase table (version byte ") + v + ")";
+        return std::string("nu este un tabel dBase (octetul de versiune ") + v + ")";
     }
     headerLength = readU16(prefix, 8);
     if (headerLength < kDbfPrefixSize + kDbfDescriptorSize + 1)
-        return "the header length of " + std::to_string(headerLength) + " bytes cannot hold a field";
+        return "lungimea antetului, " + std::to_string(headerLength) + " octeti, nu cuprinde niciun camp";
     if (headerLength > fileSize)
-        return "the header is cut short (header length " + std::to_string(headerLength) + ", file size " +
-               std::to_string(fileSize) + ")";
+        return "antetul este taiat (lungimea antetului " + std::to_string(headerLength) + ", fisierul are " +
+               std::to_string(fileSize) + " octeti)";
     return {};
 }
 
@@ -323,7 +323,7 @@ std::string layoutFault(std::string_view header, uint64_t fileSize, DbfLayout& l
     size_t headerLength = 0;
     std::string why = headerLengthFault(header, fileSize, headerLength);
     if (!why.empty()) return why;
-    if (header.size() < headerLength) return "the header is cut short";
+    if (header.size() < headerLength) return "antetul este taiat";
     header = header.substr(0, headerLength);
     layout = DbfLayout();
     layout.headerCount = readU32(header, 4);

@@ -341,7 +341,7 @@ void DbfTable::read(std::optional<CodePage> cpgPage) {
     TableCondition condition;
     const ReadAt readAt = [this](uint64_t offset, char* out, size_t size) { return file_->readAt(offset, out, size); };
     if (!readTableHeader(path_, uint64_t(identity_.size), readAt, layout_, condition))
-        throw TableError("The table file " + path_ + " is damaged: " + condition.headerFault);
+        throw TableError(condition.describe());
     // Records the header does not count, or counted records missing: read
     // as they are, they would be lost at the next write.
     if (!condition.sizeAgrees()) throw TableError(condition.describe());

@@ -250,8 +250,9 @@ TEST_F(StartupDamage, AHeaderThatDoesNotReadStopsTheStartWithTheFileAsItIs) {
     write("RF.DBF", bytes);
     EXPECT_FALSE(form1->runStartup(appDir()));
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_TRUE(messages()[0].text.startsWith("Tabelul RF.DBF este deteriorat: antetul nu poate fi citit"))
-        << messages()[0].text.toStdString();
+    EXPECT_EQ(messages()[0].text,
+              "Tabelul RF.DBF este deteriorat: antetul nu poate fi citit (nu este un tabel dBase (octetul de versiune "
+              "0x00)).\r\nProgramul nu il poate repara si se opreste.");
     EXPECT_EQ(messages()[0].buttons, int(mbOk));
     EXPECT_EQ(bytesOf("RF.DBF"), bytes);
     EXPECT_EQ(files(), filesBefore_);

@@ -86,12 +86,14 @@ TEST_F(Shell, ADamagedTableStopsTheStatementWithItsDamageOnStandardError) {
         const char* problem;
     } cases[] = {
         {"header counts fewer", tpdet, std::string(goodTpdet).replace(4, 1, 1, '\3'),
-         "terralog-sql: Tabelul TPDET.DBF este deteriorat: antetul numara 3 inregistrari, fisierul are 5 inregistrari intregi.\n"},
+         "terralog-sql: Tabelul TPDET.DBF este deteriorat: antetul numara 3 inregistrari, fisierul are 5 inregistrari "
+         "intregi.\n"},
         {"header counts more", tpdet, std::string(goodTpdet).replace(4, 1, 1, '\7'),
-         "terralog-sql: Tabelul TPDET.DBF este deteriorat: antetul numara 7 inregistrari, fisierul are 5 inregistrari intregi.\n"},
+         "terralog-sql: Tabelul TPDET.DBF este deteriorat: antetul numara 7 inregistrari, fisierul are 5 inregistrari "
+         "intregi.\n"},
         {"cut in record 4", tpdet, goodTpdet.substr(0, headerLength + 3 * recordLength + 100),
-         "terralog-sql: Tabelul TPDET.DBF este deteriorat: antetul numara 5 inregistrari, fisierul are 3 inregistrari intregi si o "
-         "inregistrare taiata (100 din 358 octeti).\n"},
+         "terralog-sql: Tabelul TPDET.DBF este deteriorat: antetul numara 5 inregistrari, fisierul are 3 inregistrari "
+         "intregi si o inregistrare taiata (100 din 358 octeti).\n"},
         {"a stray letter in a number", tp, std::string(goodTp).replace(suptot, 9, "   12a.5 "),
          "terralog-sql: Tabelul TP.DBF, inregistrarea 2, campul SUPTOT: \"12a.5\" nu este un numar.\n"},
     };
