@@ -21,6 +21,7 @@
 #include "platform/data_dir_replacement.h"
 #include "platform/dialogs.h"
 #include "platform/interaction.h"
+#include "platform/program_folder.h"
 #include "ui/balloon_hint.h"
 #include "ui/color_button.h"
 #include "ui/gradient_panel.h"
@@ -159,7 +160,7 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 
 void TForm1::Timer1Timer() {
     Timer1.stop();
-    runStartup(QCoreApplication::applicationDirPath());
+    runStartup(platform::workingFolder(QCoreApplication::applicationDirPath()));
 }
 
 void TForm1::stopAfterError(const QString& message) {
