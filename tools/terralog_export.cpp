@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         } else if (!a.startsWith(QLatin1String("--")) && out.isEmpty()) out = a;
-        else return usage();
+        else return usage("optiune necunoscuta sau incompleta: " + a.toStdString());
     }
     const auto format = exchange::formatFromKey(key);
     if (dataDir.isEmpty() || out.isEmpty() || !format || annex.isEmpty() == report.isEmpty()) return usage();

@@ -80,9 +80,18 @@ void printRows(const engine::ColumnStore& rows) {
     std::cout.write(out.data(), std::streamsize(out.size()));
 }
 
+const char* const kUsage =
+    "Folosire: terralog-sql < FISIER\n"
+    "  executa instructiunea SQL citita de la intrarea standard asupra tabelelor dBase pe care le numeste;\n"
+    "  un SELECT scrie o linie cu numele coloanelor si cate o linie pe rand, campurile separate prin tab;\n"
+    "  celelalte instructiuni scriu numarul de randuri schimbate.\n"
+    "  O instructiune care scrie asteapta cel mult 30 de secunde cat timp Terralog sau alt program\n"
+    "  foloseste datele, apoi renunta fara sa scrie nimic.\n"
+    "Codul de iesire: 0 reusit, 1 esuat, 2 folosire gresita.\n";
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
 #ifdef _WIN32
     // Statements and rows pass as they are: no CR LF translation.
     _setmode(_fileno(stdin), _O_BINARY);
@@ -90,6 +99,11 @@ int main() {
 #endif
     std::ios::sync_with_stdio(false);
     front::begin("terralog-sql");
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::cout << kUsage;
+        return front::kDone;
+    }
+    if (argc > 1) return front::usage("optiune necunoscuta: " + std::string(argv[1]), kUsage);
     const std::string statement((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
     try {
         engine::Database& db = engine::Database::global();

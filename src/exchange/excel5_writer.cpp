@@ -179,8 +179,8 @@ void writeExcel5(const WriteContext& context, OutputSink& out) {
     const auto& columns = source.columns();
     const int rows = source.rowCount();
     if (rows + 1 > kExcel5MaxRows)
-        throw engine::ValueError("An Excel 5.0 sheet holds at most " + std::to_string(kExcel5MaxRows) +
-                                 " rows; this table has " + std::to_string(rows + 1));
+        throw engine::ValueError("O foaie Excel 5.0 are cel mult " + std::to_string(kExcel5MaxRows) +
+                                 " randuri; tabelul are " + std::to_string(rows + 1) + ".");
     RecordStream s;
     size_t sheetOffsetAt = 0;
     workbookGlobals(s, "Export", sheetOffsetAt);

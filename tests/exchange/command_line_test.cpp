@@ -1,4 +1,4 @@
-// terralog-import and terralog-export, run as a script runs them.
+// The command-line programs, run as a script runs them.
 #include <QProcess>
 
 #include "exchange/workbook_reader.h"
@@ -74,6 +74,29 @@ TEST_F(CommandLineTest, ImportFailuresExitWithOneAndLeaveTheTables) {
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.startsWith(QStringLiteral("terralog-import: "))) << missing.err.toStdString();
     EXPECT_EQ(dataFiles(), before);
+}
+
+// The four programs alike: --help on standard output with exit 0, an
+// unknown option said as "program: ..." with the usage and exit 2.
+TEST_F(CommandLineTest, EveryProgramHelpsAndRefusesAnUnknownOption) {
+    const struct {
+        const char* program;
+        const char* name;
+    } programs[] = {{TERRALOG_SQL_BIN, "terralog-sql"},
+                    {TERRALOG_IMPORT_BIN, "terralog-import"},
+                    {TERRALOG_EXPORT_BIN, "terralog-export"},
+                    {TERRALOG_BACKUP_BIN, "terralog-backup"}};
+    for (const auto& p : programs) {
+        SCOPED_TRACE(p.name);
+        const ToolRun help = runTool(p.program, {QStringLiteral("--help")});
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_TRUE(help.out.startsWith(QStringLiteral("Folosire: ")) || help.out.startsWith(QStringLiteral("Folosire:\n")))
+            << help.out.toStdString();
+        const ToolRun wrong = runTool(p.program, {QStringLiteral("--nu-exista")});
+        EXPECT_EQ(wrong.exitCode, 2);
+        EXPECT_TRUE(wrong.err.startsWith(QLatin1String(p.name) + QStringLiteral(": "))) << wrong.err.toStdString();
+        EXPECT_TRUE(wrong.err.contains(QStringLiteral("Folosire:"))) << wrong.err.toStdString();
+    }
 }
 
 TEST_F(CommandLineTest, WrongUsageExitsWithTwo) {

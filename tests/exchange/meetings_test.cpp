@@ -21,6 +21,7 @@
 #include "exchange/export_writer.h"
 #include "exchange/workbook_reader.h"
 #include "exchange_fixture.h"
+#include "platform/data_dir_lock.h"
 #include "platform/native_path.h"
 
 namespace {
@@ -226,6 +227,95 @@ TEST_F(MeetingsTest, EveryFrontFinishesAStoppedRestore) {
         EXPECT_EQ(linesOf(data(), QStringLiteral("RESTAURAT")), 20) << name;
         EXPECT_EQ(linesOf(data(), QStringLiteral("INLOCUIT")), 0) << name;
         EXPECT_FALSE(engine::FolderSwap::pending(platform::nativePath(data()))) << name;
+    }
+}
+
+// All of them at once for a bounded time: the program holds the folder for
+// its first seconds, handing out identifiers and adding lines with its
+// datasets open, while two import loops, a statement loop and a save loop
+// wait for it and then go on among themselves. Each command that said it
+// wrote finds its rows; each that failed left none; every archive restores
+// to sound tables.
+TEST_F(MeetingsTest, AllTogetherNothingIsLost) {
+    ASSERT_EQ(runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), sheet(QStringLiteral("BAZA"), 5))).exit, 0);
+    const std::string annexes = platform::nativePath(data() + QStringLiteral("/Anexe1.dbf"));
+    const auto start = Clock::now();
+    const auto programEnd = start + std::chrono::seconds(3), end = start + std::chrono::seconds(8);
+
+    platform::DataDirLock program;
+    ASSERT_TRUE(program.lock(data()));
+
+    struct Imported {
+        QString tag;
+        int exit;
+    };
+    std::vector<Imported> importsA, importsB;
+    const auto importLoop = [&](const QString& prefix, const QString& annex, std::vector<Imported>& done) {
+        for (int n = 0; Clock::now() < end; ++n) {
+            const QString tag = prefix + QString::number(n);
+            const QString file = sheet(tag, 40, annex);
+            done.push_back({tag, runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), file, annex)).exit});
+        }
+    };
+    int lastUpdate = -1;
+    const auto statementLoop = [&] {
+        for (int n = 0; Clock::now() < end; ++n) {
+            const std::string update = "UPDATE \"" + annexes + "\" SET MOSTEN=\"SQL " + std::to_string(n) +
+                                       "\" WHERE NUME=\"BAZA 1\"\n";
+            if (runProgram(TERRALOG_SQL_BIN, {}, QByteArray::fromStdString(update)).exit == 0) lastUpdate = n;
+            runProgram(TERRALOG_SQL_BIN, {}, QByteArray::fromStdString("SELECT COUNT(*) FROM \"" + annexes + "\"\n"));
+        }
+    };
+    std::vector<QString> archives;
+    const auto saveLoop = [&] {
+        for (int n = 0; Clock::now() < end; ++n) {
+            const QString archive = dir.path() + QStringLiteral("/toate%1.tlg").arg(n);
+            if (runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("save"), QStringLiteral("--data"), data(), archive}).exit == 0)
+                archives.push_back(archive);
+        }
+    };
+    std::thread a([&] { importLoop(QStringLiteral("IA"), QStringLiteral("Anexa 2A"), importsA); });
+    std::thread b([&] { importLoop(QStringLiteral("IB"), QStringLiteral("Anexa 3"), importsB); });
+    std::thread statements(statementLoop);
+    std::thread saves(saveLoop);
+
+    // The program's own writes, with a dataset open as its forms keep one.
+    int programLines = 0;
+    {
+        engine::Query open;
+        open.add("SELECT * FROM \"" + annexes + "\"");
+        open.open();
+        while (Clock::now() < programEnd) {
+            const QString id = store.NextId(QStringLiteral("IDANEXA"));
+            run(QStringLiteral("INSERT INTO %1 (IDANEXA, ANEXA, TIPANX, NRCRTA, SATUL, NUME) VALUES (%2, \"Anexa 2A\", "
+                               "\"Anexa 2A\", %3, \"BRAN\", \"PROGRAM %3\")")
+                    .arg(quoted(QStringLiteral("Anexe1.dbf")), id)
+                    .arg(++programLines));
+        }
+        open.close();
+    }
+    program.unlock();
+    for (std::thread* t : {&a, &b, &statements, &saves}) t->join();
+
+    EXPECT_EQ(linesOf(data(), QStringLiteral("PROGRAM")), programLines);
+    int landed = 0;
+    for (const auto* imports : {&importsA, &importsB})
+        for (const Imported& i : *imports) {
+            EXPECT_EQ(linesOf(data(), i.tag), i.exit == 0 ? 40 : 0) << i.tag.toStdString() << " exit " << i.exit;
+            landed += i.exit == 0;
+        }
+    EXPECT_GT(landed, 0);
+    ASSERT_GE(lastUpdate, 0);
+    EXPECT_EQ(rows(QStringLiteral("SELECT MOSTEN FROM %1 WHERE NUME=\"BAZA 1\"").arg(quoted(QStringLiteral("Anexe1.dbf")))),
+              std::vector<std::string>{"SQL " + std::to_string(lastUpdate)});
+    expectSound(data(), "after all of them");
+    ASSERT_FALSE(archives.empty());
+    for (size_t n = 0; n < archives.size(); ++n) {
+        const QString restored = dir.path() + QStringLiteral("/toate%1/Data").arg(n);
+        ASSERT_TRUE(QDir().mkpath(restored));
+        const Ran back = runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("restore"), QStringLiteral("--data"), restored, archives[n]});
+        ASSERT_EQ(back.exit, 0) << back.err.toStdString();
+        expectSound(restored, "archive " + std::to_string(n));
     }
 }
 
