@@ -19,7 +19,7 @@ jobs=${TERRALOG_JOBS:-2}
 packages=(
   build-essential cmake ninja-build pkg-config ccache python3 xz-utils
   qt6-base-dev qt6-l10n-tools libgl-dev
-  zlib1g-dev libdeflate-dev libfreexl-dev libsimpleini-dev libquazip1-qt6-dev
+  zlib1g-dev libdeflate-dev libfreexl-dev libsimpleini-dev
   libxlsxwriter-dev libminizip-dev libexpat1-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 qt6-base-dev-tools
   nsis zip dpkg-dev fakeroot lintian file
@@ -191,7 +191,7 @@ mv "$dist/deb/terralog_${version}_amd64.deb" "$dist/"
 rm -rf "$dist/deb"
 deb=$dist/terralog_${version}_amd64.deb
 say "lintian"
-lintian_out=$(lintian --no-tag-display-limit "$deb" || true)
+lintian_out=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -v "running with root privileges" || true)
 [ -n "$lintian_out" ] && echo "$lintian_out"
 if echo "$lintian_out" | grep -q '^E: '; then
   echo "package.sh: lintian reports errors on $deb" >&2

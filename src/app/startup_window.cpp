@@ -205,6 +205,9 @@ bool TForm1::runStartup(const QString& appDir) {
     QApplication::processEvents();
 
     store_.setAppDir(appDir);
+    // The user's folder of an installed program is made at its first start;
+    // the data directory's lock lives in the folder that holds it.
+    QDir().mkpath(store_.AppDir());
     if (!holdDataDir()) return false;
     // A folder that cannot be made shows up as the table creation's error.
     QDir().mkpath(store_.DataDir());
