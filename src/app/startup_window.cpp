@@ -23,6 +23,7 @@
 #include "platform/data_dir_replacement.h"
 #include "platform/dialogs.h"
 #include "platform/interaction.h"
+#include "platform/program_folder.h"
 #include "ui/balloon_hint.h"
 #include "ui/color_button.h"
 #include "ui/gradient_panel.h"
@@ -195,7 +196,7 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 
 void TForm1::Timer1Timer() {
     Timer1.stop();
-    runStartup(QCoreApplication::applicationDirPath());
+    runStartup(platform::workingFolder(QCoreApplication::applicationDirPath()));
 }
 
 // The clerk chose not to repair: the program ends, the data untouched.
@@ -290,6 +291,9 @@ bool TForm1::runStartup(const QString& appDir) {
     QApplication::processEvents();
 
     store_.setAppDir(appDir);
+    // The user's folder of an installed program is made at its first start;
+    // the data directory's lock lives in the folder that holds it.
+    QDir().mkpath(store_.AppDir());
     if (!holdDataDir()) return false;
     // A folder that cannot be made shows up as the table creation's error.
     QDir().mkpath(store_.DataDir());
