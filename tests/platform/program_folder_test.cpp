@@ -29,7 +29,9 @@ TEST_P(WorkingFolderTest, ChoosesWhereDataLives) {
     if (!QDir::isAbsolutePath(programDir)) {
         programDir = scratch.filePath(programDir);
         ASSERT_TRUE(QDir().mkpath(programDir));
-        if (c.dataBeside) ASSERT_TRUE(QDir(programDir).mkdir("Data"));
+        if (c.dataBeside) {
+            ASSERT_TRUE(QDir(programDir).mkdir("Data"));
+        }
         if (!c.programWritable) {
             // root writes anywhere: for it no folder is read-only.
             if (::geteuid() == 0 && c.expectUserFolder) GTEST_SKIP() << "root can write every folder";
