@@ -150,6 +150,12 @@ int main(int argc, char** argv) {
             printRows(*result.rows);
         else
             std::cout << result.rowsAffected << '\n';
+    } catch (const engine::SyntaxError& e) {
+        std::cout.flush();
+        return front::fail(std::string("Instructiunea nu este scrisa corect: ") + e.what());
+    } catch (const engine::BindError& e) {
+        std::cout.flush();
+        return front::fail(std::string("Instructiunea nu se potriveste cu tabelele: ") + e.what());
     } catch (const std::exception& e) {
         std::cout.flush();
         return front::fail(e.what());

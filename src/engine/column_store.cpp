@@ -248,7 +248,7 @@ void ColumnStore::set(size_t row, size_t col, const Value& v) {
 
 void ColumnStore::setText(size_t row, size_t col, std::string_view s) {
     s = trimRight(s);
-    if (s.size() > kMaxTextLength) throw ValueError("Text too long for field " + fields_[col].name);
+    if (s.size() > kMaxTextLength) throw ValueError("Text prea lung pentru campul " + fields_[col].name);
     // Never over the old text's bytes: other cells may share them.
     own(col).setTrimmedText(row, s);
 }

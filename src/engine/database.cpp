@@ -27,10 +27,10 @@ os::FileInfo statTable(const std::string& path) {
     os::FileInfo info;
     if (!os::pathInfo(path, info)) {
         const os::Error error = os::lastError();
-        if (error.kind == os::Failure::NotFound) throw TableError("Table does not exist: " + path);
-        throw TableError("Cannot open the table file " + path + ": " + os::describe(error));
+        if (error.kind == os::Failure::NotFound) throw TableError("Tabelul nu exista: " + path);
+        throw TableError("Fisierul tabelului nu poate fi deschis: " + path + ": " + os::describe(error));
     }
-    if (!info.regular) throw TableError("Table does not exist: " + path);
+    if (!info.regular) throw TableError("Tabelul nu exista: " + path);
     return info;
 }
 
@@ -266,7 +266,7 @@ std::string Database::folderOf(std::string_view path) {
 void Database::createTable(std::string_view path, const std::vector<FieldDef>& fields) {
     const std::string resolved = resolvePath(path);
     recoverFolder(fileio::folderOf(resolved));
-    if (exists(resolved)) throw TableError("Table already exists: " + resolved);
+    if (exists(resolved)) throw TableError("Tabelul exista deja: " + resolved);
     DbfLayout layout = DbfLayout::fresh();
     for (const FieldDef& def : fields) {
         DbfField f = makeField(def, resolved);

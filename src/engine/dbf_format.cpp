@@ -194,8 +194,8 @@ std::string formatNumber(Decimal d, int decimals) {
 
 std::string describe(const DbfField& f) {
     if (f.type == 'N' || f.type == 'F')
-        return std::to_string(f.width) + " characters with " + std::to_string(f.decimals) + " decimals";
-    return std::to_string(f.width) + " characters";
+        return std::to_string(f.width) + " caractere cu " + std::to_string(f.decimals) + " zecimale";
+    return std::to_string(f.width) + " caractere";
 }
 
 Value coerceText(const DbfField& field, const Value& value, CodePage page) {
@@ -208,12 +208,12 @@ Value coerceText(const DbfField& field, const Value& value, CodePage page) {
         appendUtf8(ch, bad);
         char code[16];
         std::snprintf(code, sizeof code, "U+%04X", unsigned(bad));
-        throw ValueError("Field " + field.name + " cannot hold the character '" + ch + "' (" + code +
-                         "): code page " + codePageName(page) + " lacks it");
+        throw ValueError("Campul " + field.name + " nu poate tine caracterul '" + ch + "' (" + code +
+                         "): pagina de cod " + codePageName(page) + " nu il are");
     }
     if (encoded.size() > size_t(field.width))
-        throw ValueError("Text too long for field " + field.name + ": " + std::to_string(encoded.size()) +
-                         (page == CodePage::Utf8 ? " bytes" : " characters") + ", the field holds " +
+        throw ValueError("Text prea lung pentru campul " + field.name + ": " + std::to_string(encoded.size()) +
+                         (page == CodePage::Utf8 ? " octeti" : " caractere") + ", campul tine " +
                          std::to_string(field.width));
     return Value::text(std::string(trimRight(decodeToUtf8(encoded, page))));
 }
@@ -227,15 +227,15 @@ Value coerceNumber(const DbfField& field, const Value& value) {
         const std::string_view t = trimBoth(value.asText());
         if (t.empty()) return Value::null();
         const auto parsed = Decimal::parse(t);
-        if (!parsed) throw ValueError("Not a number for field " + field.name + ": \"" + value.asText() + "\"");
+        if (!parsed) throw ValueError("Nu este un numar pentru campul " + field.name + ": \"" + value.asText() + "\"");
         d = *parsed;
         break;
     }
-    default: throw ValueError("Field " + field.name + " holds numbers, not \"" + value.toString() + "\"");
+    default: throw ValueError("Campul " + field.name + " tine numere, nu \"" + value.toString() + "\"");
     }
     const Decimal r = d.rounded(field.decimals);
     if (formatNumber(r, field.decimals).size() > size_t(field.width))
-        throw ValueError("Number too large for field " + field.name + ": " + d.toString() + " (the field holds " +
+        throw ValueError("Numar prea mare pentru campul " + field.name + ": " + d.toString() + " (campul tine " +
                          describe(field) + ")");
     return Value::number(r);
 }
@@ -245,7 +245,7 @@ Value coerceDate(const DbfField& field, const Value& value) {
     case ValueType::Null: return value;
     case ValueType::Date:
         if (value.asDate().year() < 1 || value.asDate().year() > 9999)
-            throw ValueError("Date out of range for field " + field.name);
+            throw ValueError("Data in afara limitelor pentru campul " + field.name);
         return value;
     case ValueType::Text: {
         const std::string_view t = trimBoth(value.asText());
@@ -253,12 +253,12 @@ Value coerceDate(const DbfField& field, const Value& value) {
         try {
             if (auto d = Date::parseDmy(t)) return Value::date(*d);
         } catch (const ValueError& e) {
-            throw ValueError(std::string(e.what()) + " (field " + field.name + ")");
+            throw ValueError(std::string(e.what()) + " (campul " + field.name + ")");
         }
         if (auto d = Date::parseStored(t)) return Value::date(*d);
-        throw ValueError("Not a date for field " + field.name + ": \"" + value.asText() + "\"");
+        throw ValueError("Nu este o data pentru campul " + field.name + ": \"" + value.asText() + "\"");
     }
-    default: throw ValueError("Field " + field.name + " holds dates, not \"" + value.toString() + "\"");
+    default: throw ValueError("Campul " + field.name + " tine date calendaristice, nu \"" + value.toString() + "\"");
     }
 }
 
@@ -275,7 +275,7 @@ Value coerceLogical(const DbfField& field, const Value& value) {
     }
     default: break;
     }
-    throw ValueError("Field " + field.name + " holds true or false, not \"" + value.toString() + "\"");
+    throw ValueError("Campul " + field.name + " tine adevarat sau fals, nu \"" + value.toString() + "\"");
 }
 
 }  // namespace
@@ -532,7 +532,7 @@ void encodeCell(const DbfField& field, const Value& value, CodePage page, char* 
         return;
     default: break;
     }
-    throw ValueError("Field " + field.name + " cannot hold the value \"" + value.toString() + "\"");
+    throw ValueError("Campul " + field.name + " nu poate tine valoarea \"" + value.toString() + "\"");
 }
 
 void blankCell(const DbfField& field, char* out) { std::memset(out, field.blank, size_t(field.width)); }

@@ -82,7 +82,7 @@ void TableFile::openFile() {
 
 void TableFile::failed(const char* what) const {
     const os::Error error = os::lastError();
-    if (error.kind == os::Failure::NotFound) throw TableError("Table does not exist: " + path_);
+    if (error.kind == os::Failure::NotFound) throw TableError("Tabelul nu exista: " + path_);
     throw TableError(std::string("Cannot ") + what + " the table file " + path_ + ": " + os::describe(error));
 }
 
@@ -99,7 +99,7 @@ void TableFile::follow(const FileIdentity& onDisk) {
     const bool locked = exclusive_ > 0 ? lockPatiently(file_, os::LockMode::Exclusive)
                         : readers_ > 0 ? lockPatiently(file_, os::LockMode::Shared)
                                        : true;
-    if (!locked) throw TableError("The table " + path_ + " is in use by another program");
+    if (!locked) throw TableError("Tabelul " + path_ + " este folosit de alt program");
 }
 
 size_t TableFile::readAt(uint64_t offset, char* out, size_t size) const {
@@ -116,7 +116,7 @@ os::File TableFile::duplicate() const {
 
 TableFile::ReadLock::ReadLock(TableFile& file) : file_(file) {
     if (file_.exclusive_ == 0 && file_.readers_ == 0 && !lockPatiently(file_.file_, os::LockMode::Shared))
-        throw TableError("The table " + file_.path_ + " is in use by another program");
+        throw TableError("Tabelul " + file_.path_ + " este folosit de alt program");
     ++file_.readers_;
 }
 
@@ -126,7 +126,7 @@ TableFile::ReadLock::~ReadLock() {
 
 void TableFile::acquireExclusive() {
     if (exclusive_ == 0 && !lockPatiently(file_, os::LockMode::Exclusive))
-        throw TableError("The table " + path_ + " is in use by another program");
+        throw TableError("Tabelul " + path_ + " este folosit de alt program");
     ++exclusive_;
 }
 
@@ -227,7 +227,7 @@ void TableFile::NewFile::placeAs(const std::string& path, bool replaceExisting) 
     if (!faults::allow(faults::Operation::Write)) fileio::fail("replace", name, faults::injected());
     if (!(replaceExisting ? os::rename(tempPath_, path) : os::renameNoReplace(tempPath_, path))) {
         const os::Error error = os::lastError();
-        if (error.kind == os::Failure::Exists) throw TableError("Table already exists: " + path);
+        if (error.kind == os::Failure::Exists) throw TableError("Tabelul exista deja: " + path);
         fileio::fail("replace", name, error);
     }
     tempPath_.clear();

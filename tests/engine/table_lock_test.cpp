@@ -42,7 +42,7 @@ int inOtherProcess(const std::string& path, const std::function<void(Database&)>
             code = 1;
         } catch (const engine::TableError& e) {
             const std::string message = e.what();
-            if (message.find("is in use by another program") != std::string::npos &&
+            if (message.find("este folosit de alt program") != std::string::npos &&
                 message.find(path) != std::string::npos)
                 code = 0;
         } catch (...) {
@@ -145,7 +145,7 @@ TEST(TableLock, ProcessHoldingTheTableRefusesThisOne) {
         db.table(path);
         ADD_FAILURE() << "read while another process holds the table";
     } catch (const engine::TableError& e) {
-        EXPECT_EQ(std::string(e.what()), "The table " + path + " is in use by another program");
+        EXPECT_EQ(std::string(e.what()), "Tabelul " + path + " este folosit de alt program");
     }
     EXPECT_THROW(db.lockExclusive(path), engine::TableError);
     EXPECT_THROW(db.alterTable(path, {}, {"NUME"}), engine::TableError);

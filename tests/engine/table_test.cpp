@@ -123,30 +123,30 @@ TEST(TableFile, CoerceStoresOrRefuses) {
         {0, txt("ș Ț"), txt("ş Ţ"), nullptr},
         {0, txt("ăâîşţ"), txt("ăâîşţ"), nullptr},
         {0, Value(), txt(""), nullptr},
-        {0, txt("abcdef"), {}, "Text too long for field NUME"},
-        {0, txt("a→b"), {}, "Field NUME cannot hold the character '→'"},
+        {0, txt("abcdef"), {}, "Text prea lung pentru campul NUME"},
+        {0, txt("a→b"), {}, "Campul NUME nu poate tine caracterul '→'"},
         {1, num("12.5"), num("12.5"), nullptr},
         {1, num("9999.9999"), num("9999.9999"), nullptr},
         {1, num("-999.9999"), num("-999.9999"), nullptr},
-        {1, num("10000"), {}, "Number too large for field SUPRAF"},
-        {1, num("-1000"), {}, "Number too large for field SUPRAF"},
+        {1, num("10000"), {}, "Numar prea mare pentru campul SUPRAF"},
+        {1, num("-1000"), {}, "Numar prea mare pentru campul SUPRAF"},
         {1, txt(" 3.25 "), num("3.25"), nullptr},
         {1, txt(""), Value(), nullptr},
-        {1, txt("abc"), {}, "Not a number for field SUPRAF"},
+        {1, txt("abc"), {}, "Nu este un numar pentru campul SUPRAF"},
         {1, day(2020, 1, 1), {}, "SUPRAF"},
         {2, num("2.5"), num("3"), nullptr},
         {2, num("-2.5"), num("-3"), nullptr},
         {2, num("9999999999"), num("9999999999"), nullptr},
-        {2, num("10000000000"), {}, "Number too large for field ID"},
+        {2, num("10000000000"), {}, "Numar prea mare pentru campul ID"},
         {3, num("1.005"), num("1.01"), nullptr},
         {3, num("-1.005"), num("-1.01"), nullptr},
         {3, num("999.994"), num("999.99"), nullptr},
-        {3, num("999.995"), {}, "Number too large for field P"},
+        {3, num("999.995"), {}, "Numar prea mare pentru campul P"},
         {4, txt("01.01.1900"), day(1900, 1, 1), nullptr},
         {4, txt("9.3.2024"), day(2024, 3, 9), nullptr},
         {4, txt(""), Value(), nullptr},
         {4, txt("31.02.2024"), {}, "DATA"},
-        {4, txt("tomorrow"), {}, "Not a date for field DATA"},
+        {4, txt("tomorrow"), {}, "Nu este o data pentru campul DATA"},
         {4, num("5"), {}, "DATA"},
     };
     for (const auto& c : cases) {
@@ -326,9 +326,9 @@ TEST(Catalog, MissingOrExistingTableIsReported) {
     TempDir dir;
     Database db;
     const std::string missing = dir.file("RF.DBF");
-    EXPECT_EQ(errorOf([&] { db.table(missing); }), "Table does not exist: " + missing);
+    EXPECT_EQ(errorOf([&] { db.table(missing); }), "Tabelul nu exista: " + missing);
     db.createTable(missing, {text("A", 1)});
-    EXPECT_EQ(errorOf([&] { db.createTable(dir.file("rf.dbf"), {text("A", 1)}); }), "Table already exists: " + missing);
+    EXPECT_EQ(errorOf([&] { db.createTable(dir.file("rf.dbf"), {text("A", 1)}); }), "Tabelul exista deja: " + missing);
     EXPECT_NE(errorOf([&] { db.createTable(dir.file("X.DBF"), {text("NAME_TOO_LONG", 1)}); }), "");
     EXPECT_NE(errorOf([&] { db.createTable(dir.file("X.DBF"), {text("A", 1), text("a", 2)}); }), "");
     EXPECT_NE(errorOf([&] { db.createTable(dir.file("X.DBF"), {text("A", 255)}); }), "");

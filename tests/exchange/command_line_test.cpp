@@ -191,7 +191,7 @@ TEST_F(CommandLineTest, AReportOfAFolderWithoutTablesFailsWithOne) {
                                                     QStringLiteral("general"), QStringLiteral("--format"),
                                                     QStringLiteral("csv"), dir.path() + QStringLiteral("/r.csv")});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.startsWith(QStringLiteral("terralog-export: Table does not exist: "))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("terralog-export: Tabelul nu exista: "))) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/r.csv")));
 }
 
