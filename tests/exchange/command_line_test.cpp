@@ -1,6 +1,7 @@
 // terralog-import and terralog-export, run as a script runs them.
 #include <QProcess>
 
+#include "common/test_paths.h"
 #include "exchange/workbook_reader.h"
 #include "exchange_fixture.h"
 
@@ -14,9 +15,9 @@ struct ToolRun {
     QString err;
 };
 
-ToolRun runTool(const char* program, const QStringList& args) {
+ToolRun runTool(const std::string& program, const QStringList& args) {
     QProcess p;
-    p.start(QString::fromUtf8(program), args);
+    p.start(QString::fromStdString(testing_paths::builtProgram(program)), args);
     ToolRun r;
     if (!p.waitForFinished(120000)) return r;
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -28,10 +29,10 @@ ToolRun runTool(const char* program, const QStringList& args) {
 class CommandLineTest : public exchangetest::ExchangeFixture {
 protected:
     ToolRun import(QStringList args) {
-        return runTool(TERRALOG_IMPORT_BIN, QStringList{QStringLiteral("--data"), store.DataDir()} + args);
+        return runTool("terralog-import", QStringList{QStringLiteral("--data"), store.DataDir()} + args);
     }
     ToolRun exportTo(QStringList args) {
-        return runTool(TERRALOG_EXPORT_BIN, QStringList{QStringLiteral("--data"), store.DataDir()} + args);
+        return runTool("terralog-export", QStringList{QStringLiteral("--data"), store.DataDir()} + args);
     }
     // The sheet's rows, those columns of each joined by "|".
     QStringList sheet(const QString& path, const std::vector<int>& columns = {1, 3, 4, 21}) {
@@ -161,7 +162,7 @@ TEST_F(CommandLineTest, ExportWritesAReportAsItOpens) {
 TEST_F(CommandLineTest, AReportOfAFolderWithoutTablesFailsWithOne) {
     const QString empty = dir.path() + QStringLiteral("/Gol");
     ASSERT_TRUE(QDir().mkpath(empty));
-    const ToolRun r = runTool(TERRALOG_EXPORT_BIN, {QStringLiteral("--data"), empty, QStringLiteral("--report"),
+    const ToolRun r = runTool("terralog-export", {QStringLiteral("--data"), empty, QStringLiteral("--report"),
                                                     QStringLiteral("general"), QStringLiteral("--format"),
                                                     QStringLiteral("csv"), dir.path() + QStringLiteral("/r.csv")});
     EXPECT_EQ(r.exitCode, 1);
