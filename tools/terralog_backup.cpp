@@ -13,6 +13,7 @@
 #include "backup/archive.h"
 #include "backup/archive_writer.h"
 #include "platform/data_dir_lock.h"
+#include "platform/native_path.h"
 
 namespace {
 
@@ -129,8 +130,7 @@ int list(const Command& c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const QStringList args = platform::programArguments(argc, argv);
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("-h")) {
         std::fputs(kUsageText, stdout);
         return 0;

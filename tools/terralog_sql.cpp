@@ -2,6 +2,11 @@
 // names. A SELECT prints a header line of column names and one line per row,
 // the fields separated by tabs; any other statement prints the number of rows
 // it changed. Errors go to standard error with exit status 1.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <charconv>
 #include <iostream>
 #include <iterator>
@@ -71,6 +76,11 @@ void printRows(const engine::ColumnStore& rows) {
 }  // namespace
 
 int main() {
+#ifdef _WIN32
+    // Statements and rows pass as they are: no CR LF translation.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     std::ios::sync_with_stdio(false);
     const std::string statement((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
     try {

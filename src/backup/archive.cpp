@@ -1,21 +1,15 @@
 #include "backup/archive.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include <QDir>
-#include <QFile>
 
 #include "backup/archive_error.h"
 #include "backup/archive_reader.h"
 #include "backup/archive_writer.h"
-#include "backup/file_writes.h"
 #include "data/progress.h"
+#include "engine/os.h"
 #include "platform/data_dir_lock.h"
 #include "platform/data_dir_replacement.h"
+#include "platform/native_path.h"
 
 namespace backup {
 namespace {
@@ -23,38 +17,30 @@ namespace {
 // A restored file, synced before it counts as written.
 class RestoredFile : public ByteSink {
 public:
-    explicit RestoredFile(const QString& path) : path_(path) {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ < 0) fail();
+    explicit RestoredFile(const QString& path)
+        : path_(path), file_(engine::os::File::open(platform::nativePath(path), engine::os::File::Open::CreateNew)) {
+        if (!file_) fail();
     }
-    ~RestoredFile() override {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    RestoredFile(const RestoredFile&) = delete;
-    RestoredFile& operator=(const RestoredFile&) = delete;
 
     void write(const char* data, size_t size) override {
-        if (!writeFully(fd_, data, size)) fail();
+        if (!file_.writeAt(written_, std::string_view(data, size))) fail();
+        written_ += size;
     }
 
     void close() {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::fdatasync(fd) != 0) {
-            ::close(fd);
-            fail();
-        }
-        if (::close(fd) != 0) fail();
+        if (!file_.sync()) fail();
+        file_.close();
     }
 
 private:
     [[noreturn]] void fail() const {
         throw ArchiveError(QStringLiteral("Fisierul %1 nu poate fi scris: %2.")
-                               .arg(QDir::toNativeSeparators(path_), QString::fromLocal8Bit(std::strerror(errno))));
+                               .arg(QDir::toNativeSeparators(path_), platform::systemErrorText()));
     }
 
     QString path_;
-    int fd_ = -1;
+    engine::os::File file_;
+    uint64_t written_ = 0;
 };
 
 void begin(data::Progress* progress, int count) {

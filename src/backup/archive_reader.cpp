@@ -1,19 +1,14 @@
 #include "backup/archive_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <new>
 
 #include <QDir>
-#include <QFile>
 
 #include "backup/archive_error.h"
 #include "backup/record_names.h"
+#include "platform/native_path.h"
 #include "platform/text_codec.h"
 
 namespace backup {
@@ -28,8 +23,6 @@ constexpr int64_t kMaxInflateRatio = 1032;
 // two-byte header, three bytes of deflate, the Adler-32): no record is shorter.
 constexpr int64_t kShortestRecord = 4 + kRecordPrefixLength + 1 + 4 + 2 + 3 + 4;
 
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
-
 // A name as it can be shown: control characters as "?".
 QString printable(const QByteArray& stored) {
     QString text = platform::fromCp1250(stored);
@@ -40,29 +33,24 @@ QString printable(const QByteArray& stored) {
 
 }  // namespace
 
-FileSource::FileSource(const QString& path) : path_(path) {
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const QString error = fd_ < 0 ? systemError() : QStringLiteral("nu este un fisier");
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
+FileSource::FileSource(const QString& path)
+    : path_(path), file_(engine::os::File::open(platform::nativePath(path), engine::os::File::Open::Read)) {
+    engine::os::FileInfo info;
+    const bool opened = file_ && file_.info(info);
+    if (!opened || !info.regular) {
+        const QString error = opened ? QStringLiteral("nu este un fisier") : platform::systemErrorText();
         throw ArchiveError(QStringLiteral("Arhiva %1 nu poate fi deschisa: %2.").arg(QDir::toNativeSeparators(path), error));
     }
-    size_ = st.st_size;
-}
-
-FileSource::~FileSource() {
-    if (fd_ >= 0) ::close(fd_);
+    size_ = int64_t(info.size);
 }
 
 size_t FileSource::read(char* buffer, size_t size) {
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer, size);
-        if (n >= 0) return size_t(n);
-        if (errno != EINTR)
-            throw ArchiveError(QStringLiteral("Arhiva %1 nu poate fi citita: %2.").arg(QDir::toNativeSeparators(path_), systemError()));
-    }
+    const int64_t n = file_.readAt(uint64_t(position_), buffer, size);
+    if (n < 0)
+        throw ArchiveError(QStringLiteral("Arhiva %1 nu poate fi citita: %2.")
+                               .arg(QDir::toNativeSeparators(path_), platform::systemErrorText()));
+    position_ += n;
+    return size_t(n);
 }
 
 size_t MemorySource::read(char* buffer, size_t size) {

@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "engine/os.h"
+
 namespace backup {
 
 // Where an archive's bytes come from.
@@ -27,17 +29,15 @@ class FileSource : public ByteSource {
 public:
     // Throws ArchiveError when the file cannot be opened.
     explicit FileSource(const QString& path);
-    ~FileSource() override;
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
 
     size_t read(char* buffer, size_t size) override;
     int64_t size() const override { return size_; }
 
 private:
     QString path_;
-    int fd_ = -1;
+    engine::os::File file_;
     int64_t size_ = 0;
+    int64_t position_ = 0;
 };
 
 // Bytes already in memory.

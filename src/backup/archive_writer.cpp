@@ -1,12 +1,6 @@
 #include "backup/archive_writer.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -21,9 +15,10 @@
 #include "backup/archive_error.h"
 #include "backup/chunk_deflater.h"
 #include "backup/deflate_pool.h"
-#include "backup/file_writes.h"
 #include "backup/record_names.h"
 #include "data/progress.h"
+#include "engine/os.h"
+#include "platform/native_path.h"
 
 namespace backup {
 namespace {
@@ -33,7 +28,6 @@ constexpr size_t kOutputBuffer = size_t(1) << 20;
 constexpr auto kLockPatience = std::chrono::seconds(5);
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 void appendInt(QByteArray& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.append(char((value >> shift) & 0xFF));
@@ -43,51 +37,41 @@ void appendInt(QByteArray& out, uint32_t value) {
 // lock keeps another program's statements off it while it is read.
 class DataFile {
 public:
-    explicit DataFile(const QString& path) : path_(path) {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-        struct stat st {};
-        if (fd_ < 0 || ::fstat(fd_, &st) != 0) fail(QStringLiteral("nu poate fi deschis"));
-        size_ = st.st_size;
+    explicit DataFile(const QString& path)
+        : path_(path), file_(engine::os::File::open(platform::nativePath(path), engine::os::File::Open::Read)) {
+        engine::os::FileInfo info;
+        if (!file_ || !file_.info(info)) fail(QStringLiteral("nu poate fi deschis"), platform::systemErrorText());
+        size_ = int64_t(info.size);
     }
-    ~DataFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    DataFile(const DataFile&) = delete;
-    DataFile& operator=(const DataFile&) = delete;
 
     int64_t size() const { return size_; }
 
     void lockForReading() {
         const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
-        while (::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
-            if (errno != EINTR && errno != EWOULDBLOCK) return;  // a file system without locks
-            if (std::chrono::steady_clock::now() >= deadline) {
-                errno = EWOULDBLOCK;
-                fail(QStringLiteral("este folosit de alt program"));
-            }
+        while (!file_.lock(engine::os::LockMode::Shared)) {
+            if (engine::os::lastError().kind != engine::os::Failure::Busy) return;  // a file system without locks
+            if (std::chrono::steady_clock::now() >= deadline)
+                fail(QStringLiteral("este folosit de alt program"), platform::systemErrorText());
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
 
     void readExact(char* out, size_t size) {
-        while (size > 0) {
-            const ssize_t n = ::read(fd_, out, size);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) fail(QStringLiteral("nu poate fi citit"));
-            if (n == 0) throw ArchiveError(QStringLiteral("Fisierul %1 s-a micsorat in timpul salvarii.").arg(shown(path_)));
-            out += n;
-            size -= size_t(n);
-        }
+        const int64_t n = file_.readAt(uint64_t(position_), out, size);
+        if (n < 0) fail(QStringLiteral("nu poate fi citit"), platform::systemErrorText());
+        if (size_t(n) < size) throw ArchiveError(QStringLiteral("Fisierul %1 s-a micsorat in timpul salvarii.").arg(shown(path_)));
+        position_ += n;
     }
 
 private:
-    [[noreturn]] void fail(const QString& what) const {
-        throw ArchiveError(QStringLiteral("Fisierul %1 %2: %3.").arg(shown(path_), what, systemError()));
+    [[noreturn]] void fail(const QString& what, const QString& why) const {
+        throw ArchiveError(QStringLiteral("Fisierul %1 %2: %3.").arg(shown(path_), what, why));
     }
 
     QString path_;
-    int fd_ = -1;
+    engine::os::File file_;
     int64_t size_ = 0;
+    int64_t position_ = 0;
 };
 
 // The archive being written: a temporary file beside the target, removed
@@ -96,18 +80,15 @@ class ArchiveOutput {
 public:
     explicit ArchiveOutput(const QString& target) : target_(target) {
         const QFileInfo info(target);
-        QByteArray pattern = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
-        fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-        if (fd_ < 0) fail();
-        temporary_ = pattern;
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd_, 0666 & ~mask);
+        file_ = engine::os::File::createUnique(platform::nativePath(info.absolutePath()),
+                                               "." + info.fileName().toStdString() + ".", temporary_);
+        if (!file_) fail();
+        file_.defaultPermissions();
         buffer_.reserve(kOutputBuffer);
     }
     ~ArchiveOutput() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!temporary_.isEmpty()) ::unlink(temporary_.constData());
+        file_.close();
+        if (!temporary_.empty()) engine::os::remove(temporary_);
     }
     ArchiveOutput(const ArchiveOutput&) = delete;
     ArchiveOutput& operator=(const ArchiveOutput&) = delete;
@@ -123,42 +104,35 @@ public:
 
     void overwriteStart(const QByteArray& bytes) {
         flush();
-        if (::pwrite(fd_, bytes.constData(), size_t(bytes.size()), 0) != bytes.size()) fail();
+        if (!file_.writeAt(0, std::string_view(bytes.constData(), size_t(bytes.size())))) fail();
     }
 
     void commit() {
         flush();
-        if (::fsync(fd_) != 0) fail();
-        if (::close(fd_) != 0) {
-            fd_ = -1;
-            fail();
-        }
-        fd_ = -1;
-        if (::rename(temporary_.constData(), QFile::encodeName(target_).constData()) != 0) fail();
+        if (!file_.sync()) fail();
+        file_.close();
+        if (!engine::os::rename(temporary_, platform::nativePath(target_))) fail();
         temporary_.clear();
-        const int dir = ::open(QFile::encodeName(QFileInfo(target_).absolutePath()).constData(),
-                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
+        engine::os::syncFolder(platform::nativePath(QFileInfo(target_).absolutePath()));
     }
 
 private:
     [[noreturn]] void fail() const {
-        throw ArchiveError(QStringLiteral("Arhiva %1 nu poate fi scrisa: %2.").arg(shown(target_), systemError()));
+        throw ArchiveError(QStringLiteral("Arhiva %1 nu poate fi scrisa: %2.").arg(shown(target_), platform::systemErrorText()));
     }
     void flush() {
         writeAll(buffer_.data(), buffer_.size());
         buffer_.clear();
     }
     void writeAll(const char* data, size_t size) {
-        if (!writeFully(fd_, data, size)) fail();
+        if (!file_.writeAt(written_, std::string_view(data, size))) fail();
+        written_ += size;
     }
 
     QString target_;
-    QByteArray temporary_;
-    int fd_ = -1;
+    std::string temporary_;
+    engine::os::File file_;
+    uint64_t written_ = 0;
     std::vector<char> buffer_;
 };
 

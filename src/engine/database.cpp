@@ -225,6 +225,12 @@ bool Database::exists(std::string_view path) const {
 
 std::string Database::resolve(std::string_view path) const { return resolvePath(path); }
 
+std::string Database::folderOf(std::string_view path) {
+    auto it = impl_->found.find(path);
+    if (it == impl_->found.end()) it = impl_->found.insert_or_assign(std::string(path), resolvePath(path)).first;
+    return fileio::folderOf(it->second);
+}
+
 void Database::createTable(std::string_view path, const std::vector<FieldDef>& fields) {
     const std::string resolved = resolvePath(path);
     recoverFolder(fileio::folderOf(resolved));

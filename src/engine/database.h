@@ -35,6 +35,9 @@ public:
     // The path on disk a statement path names (the existing file when one
     // matches without regard to case, else the path with platform separators).
     std::string resolve(std::string_view path) const;
+    // The folder of the file a statement path names, as last found (finding
+    // it anew may read folders).
+    std::string folderOf(std::string_view path);
 
     // A new empty table: version byte 0x03, code page byte 0xC8 (1250), an end
     // of file byte. Throws TableError if a file of that name exists.

@@ -101,6 +101,8 @@ public:
     // and writing the file itself.
     bool lock(LockMode mode);
     LockMode lockMode() const { return lock_; }
+    // Which of the lock bytes a handle of a folder's lock file takes (Windows).
+    void setLockSlot(uint32_t slot) { slot_ = slot; }
 
     // The same permissions as `model`'s file (a replacement keeps them); the
     // process's default ones for a new file. No-ops where there are none.
@@ -119,7 +121,19 @@ private:
 
     Handle handle_ = kNoHandle;
     LockMode lock_ = LockMode::None;
+    uint32_t slot_ = 0;
 };
+
+// What carries a lock of a folder of tables, opened (see folder_lock.h):
+// the holder's lock and the writers' lock. On POSIX, flock locks on the
+// folder that holds it (the holder's: no swap of the folder replaces it) and
+// on the folder itself (the writers'); on Windows, which locks files only,
+// two bytes of the file "<folder>.lock" beside the folder.
+enum class FolderLockKind { Holder, Writers };
+File openFolderLock(const std::string& folder, FolderLockKind kind);
+// Whether an open folder lock still belongs to the folder of that name (a
+// restore may have swapped the folder while a lock was awaited).
+bool folderLockCurrent(const File& lock, const std::string& folder, FolderLockKind kind);
 
 // Files and folders by name. `followLinks` false describes a symbolic link
 // itself (regular false) rather than what it leads to.
@@ -130,10 +144,17 @@ bool exists(const std::string& path);
 bool rename(const std::string& from, const std::string& to);
 // Renames only when `to` does not exist yet (Exists otherwise).
 bool renameNoReplace(const std::string& from, const std::string& to);
+// Renames a folder to a name not taken yet. Windows refuses while a file in
+// it is open anywhere.
+bool renameFolder(const std::string& from, const std::string& to);
 // A second name for the file: a hard link.
 bool link(const std::string& path, const std::string& second);
 // A missing file counts as removed.
 bool remove(const std::string& path);
+// Makes a folder (false with Exists when the name is taken) and removes an
+// empty one.
+bool makeFolder(const std::string& path);
+bool removeFolder(const std::string& path);
 // The entries of a folder, "." and ".." left out; false when it cannot be read.
 bool listFolder(const std::string& folder, std::vector<std::string>& names);
 // The folder's entries durable on the disk: a file created, renamed or

@@ -82,7 +82,7 @@ Error errorOf(Failure kind) {
 
 std::string describe(const Error& error) { return std::strerror(int(error.code)); }
 
-File::File(File&& other) noexcept : handle_(other.handle_), lock_(other.lock_) {
+File::File(File&& other) noexcept : handle_(other.handle_), lock_(other.lock_), slot_(other.slot_) {
     other.handle_ = kNoHandle;
     other.lock_ = LockMode::None;
 }
@@ -92,6 +92,7 @@ File& File::operator=(File&& other) noexcept {
         close();
         handle_ = other.handle_;
         lock_ = other.lock_;
+        slot_ = other.slot_;
         other.handle_ = kNoHandle;
         other.lock_ = LockMode::None;
     }
@@ -197,6 +198,28 @@ bool File::defaultPermissions() const { return ::fchmod(int(handle_), processDef
 
 bool File::removeWhileOpen(const std::string& path) { return os::remove(path); }
 
+namespace {
+
+std::string parentOf(const std::string& folder) {
+    std::string f = folder;
+    while (f.size() > 1 && f.back() == '/') f.pop_back();
+    const size_t slash = f.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : f.substr(0, slash);
+}
+
+}  // namespace
+
+File openFolderLock(const std::string& folder, FolderLockKind kind) {
+    return File::open(kind == FolderLockKind::Holder ? parentOf(folder) : folder, File::Open::Read);
+}
+
+bool folderLockCurrent(const File& lock, const std::string& folder, FolderLockKind kind) {
+    FileInfo held, named;
+    const std::string path = kind == FolderLockKind::Holder ? parentOf(folder) : folder;
+    return lock.info(held) && pathInfo(path, named) && held.sameFile(named);
+}
+
 bool pathInfo(const std::string& path, FileInfo& out, bool followLinks) {
     struct stat st {};
     if ((followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) return false;
@@ -222,6 +245,8 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
     return true;
 }
 
+bool renameFolder(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
+
 bool link(const std::string& path, const std::string& second) {
     return ::link(path.c_str(), second.c_str()) == 0;
 }
@@ -229,6 +254,10 @@ bool link(const std::string& path, const std::string& second) {
 bool remove(const std::string& path) {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
+
+bool makeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
+bool removeFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
 
 bool listFolder(const std::string& folder, std::vector<std::string>& names) {
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
@@ -245,7 +274,8 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names) {
 bool syncFolder(const std::string& folder) {
     const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return false;
-    const bool synced = ::fsync(dir) == 0;
+    // Some file systems cannot sync a folder at all (EINVAL): nothing to wait for.
+    const bool synced = ::fsync(dir) == 0 || errno == EINVAL;
     const int error = errno;
     ::close(dir);
     errno = error;

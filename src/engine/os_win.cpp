@@ -179,7 +179,7 @@ std::string describe(const Error& error) {
     return narrow(message);
 }
 
-File::File(File&& other) noexcept : handle_(other.handle_), lock_(other.lock_) {
+File::File(File&& other) noexcept : handle_(other.handle_), lock_(other.lock_), slot_(other.slot_) {
     other.handle_ = kNoHandle;
     other.lock_ = LockMode::None;
 }
@@ -189,6 +189,7 @@ File& File::operator=(File&& other) noexcept {
         close();
         handle_ = other.handle_;
         lock_ = other.lock_;
+        slot_ = other.slot_;
         other.handle_ = kNoHandle;
         other.lock_ = LockMode::None;
     }
@@ -292,12 +293,12 @@ bool File::lock(LockMode mode) {
     if (mode == lock_) return true;
     const LockMode old = lock_;
     if (old != LockMode::None) {
-        OVERLAPPED o = at((uint64_t(kLockOffsetHigh) << 32) | kLockOffsetLow);
+        OVERLAPPED o = at((uint64_t(kLockOffsetHigh) << 32 | kLockOffsetLow) + slot_);
         ::UnlockFileEx(native(handle_), 0, 1, 0, &o);
         lock_ = LockMode::None;
     }
     const auto take = [this](LockMode m) {
-        OVERLAPPED o = at((uint64_t(kLockOffsetHigh) << 32) | kLockOffsetLow);
+        OVERLAPPED o = at((uint64_t(kLockOffsetHigh) << 32 | kLockOffsetLow) + slot_);
         const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (m == LockMode::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
         if (!::LockFileEx(native(handle_), flags, 0, 1, 0, &o)) return false;
         lock_ = m;
@@ -319,6 +320,16 @@ bool File::removeWhileOpen(const std::string& path) {
     if (deleteByHandle(native(handle_))) return true;
     return os::remove(path);
 }
+
+File openFolderLock(const std::string& folder, FolderLockKind kind) {
+    std::string name = folder;
+    while (name.size() > 3 && isSeparator(name.back())) name.pop_back();
+    File file = File::open(name + ".lock", File::Open::CreateOrOpen);
+    file.setLockSlot(kind == FolderLockKind::Holder ? 0 : 1);
+    return file;
+}
+
+bool folderLockCurrent(const File&, const std::string&, FolderLockKind) { return true; }
 
 bool pathInfo(const std::string& path, FileInfo& out, bool followLinks) {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
@@ -359,6 +370,10 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
     return false;
 }
 
+bool renameFolder(const std::string& from, const std::string& to) {
+    return ::MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool link(const std::string& path, const std::string& second) {
     return ::CreateHardLinkW(widePath(second).c_str(), widePath(path).c_str(), nullptr) != 0;
 }
@@ -380,6 +395,14 @@ bool remove(const std::string& path) {
     if (!done) ::SetLastError(error);
     return done;
 }
+
+bool makeFolder(const std::string& path) {
+    if (::CreateDirectoryW(widePath(path).c_str(), nullptr)) return true;
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) ::SetLastError(ERROR_FILE_EXISTS);
+    return false;
+}
+
+bool removeFolder(const std::string& path) { return ::RemoveDirectoryW(widePath(path).c_str()) != 0; }
 
 bool listFolder(const std::string& folder, std::vector<std::string>& names) {
     std::wstring pattern = widePath(folder);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/folder_lock.h"
 #include "engine/sql_binder.h"
 #include "engine/sql_parser.h"
 #include "engine/sql_select.h"
@@ -182,9 +183,48 @@ void runAlter(Database& db, const TokenList& tokens, const AstStatement& st) {
 
 }  // namespace
 
+namespace {
+
+const AstTable* writtenTable(const AstStatement& st) {
+    switch (st.kind) {
+    case StatementKind::Select: return nullptr;
+    case StatementKind::Insert: return &st.insert.table;
+    case StatementKind::Update: return &st.update.table;
+    case StatementKind::Delete: return &st.del.table;
+    case StatementKind::CreateTable: return &st.create.table;
+    case StatementKind::AlterTable: return &st.alter.table;
+    }
+    return nullptr;
+}
+
+void addSelectTables(const AstSelect& select, std::vector<std::string>& out) {
+    out.emplace_back(select.from.path);
+    for (const AstJoin& join : select.joins) out.emplace_back(join.table.path);
+}
+
+}  // namespace
+
+StatementTables statementTables(std::string_view text) {
+    const TokenList tokens(text);
+    const AstStatement st = parseStatement(tokens);
+    StatementTables tables;
+    if (const AstTable* written = writtenTable(st)) {
+        tables.writes = true;
+        tables.written = std::string(written->path);
+        if (st.kind != StatementKind::CreateTable) tables.read.push_back(tables.written);
+    }
+    if (st.kind == StatementKind::Select) addSelectTables(st.select, tables.read);
+    if (st.kind == StatementKind::Insert && st.insert.select) addSelectTables(*st.insert.select, tables.read);
+    return tables;
+}
+
 StatementResult executeStatement(Database& db, std::string_view text) {
     const TokenList tokens(text);
     const AstStatement st = parseStatement(tokens);
+    FolderLock writers;
+    if (const AstTable* written = writtenTable(st))
+        writers = FolderLock(db.folderOf(written->path), FolderLock::Kind::Writers,
+                             os::LockMode::Exclusive);
     StatementResult result;
     switch (st.kind) {
     case StatementKind::Select:

@@ -47,7 +47,10 @@ void WriteUnit::checkOpen() const {
 
 void WriteUnit::checkFolder(const std::string& path) {
     const std::string folder = fileio::folderOf(path);
-    if (folder_.empty()) folder_ = folder;
+    if (folder_.empty()) {
+        writers_ = FolderLock(folder, FolderLock::Kind::Writers, os::LockMode::Exclusive);
+        folder_ = folder;
+    }
     if (folder != folder_)
         throw TableError("A transaction writes the files of one folder: " + path + " is not in " + folder_);
 }
@@ -299,6 +302,7 @@ void WriteUnit::end(bool committed) {
     }
     members_.clear();
     last_ = nullptr;
+    writers_.release();
 }
 
 }  // namespace engine

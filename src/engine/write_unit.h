@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/folder_lock.h"
 #include "engine/journal.h"
 #include "engine/table_file.h"
 
@@ -101,6 +102,7 @@ private:
     bool diskTouched_ = false;  // something of the unit reached a file already
     std::vector<std::string> backups_;
     std::unordered_set<std::string> protected_;
+    FolderLock writers_;  // the folder's writers' lock, from the first file to the end
 };
 
 // The unit that statements on one catalog join while a Transaction is open.

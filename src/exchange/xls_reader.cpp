@@ -1,9 +1,8 @@
 // Excel 97-2003 (BIFF8) and Excel 5.0 (BIFF5) workbooks, through FreeXL.
 #include <freexl.h>
 
-#include <QFile>
-
 #include "exchange/workbook_readers.h"
+#include "platform/native_path.h"
 
 namespace exchange {
 
@@ -12,8 +11,8 @@ namespace {
 class XlsWorkbook : public WorkbookReader {
 public:
     explicit XlsWorkbook(const QString& path) {
-        const QByteArray name = QFile::encodeName(path);
-        const int opened = freexl_open(name.constData(), &handle_);
+        const QByteArray name = platform::crtFileName(path);
+        const int opened = name.isEmpty() ? FREEXL_FILE_NOT_FOUND : freexl_open(name.constData(), &handle_);
         if (opened != FREEXL_OK) {
             close();
             throw WorkbookError("The workbook " + path.toStdString() + " cannot be read as an Excel file (FreeXL error " +

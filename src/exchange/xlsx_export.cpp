@@ -4,43 +4,25 @@
 // have none, so that a sheet of 350,000 rows carries no style on each of its
 // five million cells, and empty cells are not written at all. Numbers stand
 // right and texts left by themselves.
-#include <dlfcn.h>
-
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
-#include <minizip/zip.h>
 #include <xlsxwriter.h>
-#include <zlib.h>
 
+#include "data/progress.h"
 #include "engine/errors.h"
+#include "engine/os.h"
 #include "exchange/export_writer.h"
-
-// libxlsxwriter deflates every part at zlib's default level and has no
-// setting for it; on a 350,000-row report the sheet is 200 MB of XML and
-// level 6 costs three times level 1 for a file a quarter smaller. It opens
-// each part through the system minizip by this name, so the definition here,
-// exported by the program, takes the call and hands it on with the fastest
-// level. Nothing else in our programs writes a zip through minizip.
-extern "C" int ZEXPORT zipOpenNewFileInZip4_64(zipFile file, const char* filename, const zip_fileinfo* zipfi,
-                                               const void* extrafield_local, uInt size_extrafield_local,
-                                               const void* extrafield_global, uInt size_extrafield_global,
-                                               const char* comment, int method, int level, int raw,
-                                               int windowBits, int memLevel, int strategy, const char* password,
-                                               uLong crcForCrypting, uLong versionMadeBy, uLong flagBase,
-                                               int zip64) {
-    using OpenEntry = int (*)(zipFile, const char*, const zip_fileinfo*, const void*, uInt, const void*, uInt,
-                              const char*, int, int, int, int, int, int, const char*, uLong, uLong, uLong, int);
-    static const auto minizip = reinterpret_cast<OpenEntry>(dlsym(RTLD_NEXT, "zipOpenNewFileInZip4_64"));
-    if (!minizip) return ZIP_INTERNALERROR;
-    if (method == Z_DEFLATED && level == Z_DEFAULT_COMPRESSION) level = Z_BEST_SPEED;
-    return minizip(file, filename, zipfi, extrafield_local, size_extrafield_local, extrafield_global,
-                   size_extrafield_global, comment, method, level, raw, windowBits, memLevel, strategy, password,
-                   crcForCrypting, versionMadeBy, flagBase, zip64);
-}
+#include "platform/native_path.h"
 
 namespace exchange {
 
@@ -50,9 +32,51 @@ struct WorkbookCloser {
     void operator()(lxw_workbook* w) const { workbook_close(w); }
 };
 
+// The file being written goes unless it took the target's name.
+struct PartialFile {
+    QString path;
+    bool placed = false;
+    ~PartialFile() {
+        if (!placed) QFile::remove(path);
+    }
+};
+
 void check(lxw_error error, const QString& path) {
     if (error != LXW_NO_ERROR)
         throw engine::TableError("The file " + path.toStdString() + " cannot be written: " + lxw_strerror(error));
+}
+
+// libxlsxwriter compresses the whole sheet in workbook_close, which takes as
+// long as writing the rows did. That last stretch is shown as a share of the
+// bar: the file grows as the sheet is compressed, against the size the
+// sheet's text lets expect (deflate leaves about a seventh of it).
+constexpr int kPackingShare = 3;  // of every 10 steps of the bar
+constexpr double kExpectedRatio = 0.14;
+// The bytes a cell adds to the sheet's XML beside its own text.
+constexpr size_t kCellMarkup = 24;
+constexpr size_t kRowMarkup = 32;
+
+lxw_error closeShowingProgress(lxw_workbook* book, const QString& file, uint64_t sheetBytes, data::Progress* progress,
+                               int rowsDone) {
+    if (!progress) return workbook_close(book);
+    const int packing = std::max(1, rowsDone * kPackingShare / (10 - kPackingShare));
+    progress->setMaximum(rowsDone + packing);
+    progress->setPosition(rowsDone);
+    std::atomic<bool> done{false};
+    lxw_error closed = LXW_NO_ERROR;
+    std::thread packer([&] {
+        closed = workbook_close(book);
+        done = true;
+    });
+    const double expected = std::max(1.0, double(sheetBytes) * kExpectedRatio);
+    while (!done) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        const double share = std::min(0.99, double(QFileInfo(file).size()) / expected);
+        progress->setPosition(rowsDone + int(share * packing));
+    }
+    packer.join();
+    progress->setPosition(rowsDone + packing);
+    return closed;
 }
 
 lxw_format* captionFormat(lxw_workbook* book, bool right) {
@@ -72,14 +96,21 @@ void writeXlsx(const WriteContext& context, const QString& path) {
     const auto& columns = source.columns();
     if (source.rowCount() + 1 > int(LXW_ROW_MAX))
         throw engine::ValueError("An Excel 2007+ sheet holds at most " + std::to_string(LXW_ROW_MAX) + " rows");
-    const std::string file = QDir::toNativeSeparators(path).toStdString();
-    const std::string tmpdir = QDir::tempPath().toStdString();
+    // The workbook is written under a name of its own beside the target, which
+    // it replaces once complete; libxlsxwriter names files in the C library's
+    // way, which on Windows cannot reach every name.
+    const QString partial = QFileInfo(path).absolutePath() + QStringLiteral("/~terralog-") +
+                            QString::number(QCoreApplication::applicationPid()) + QStringLiteral(".xlsx.tmp");
+    const QByteArray file = platform::crtFileName(partial);
+    QByteArray tmpdir = platform::crtFileName(QDir::tempPath());
+    if (file.isEmpty()) throw engine::TableError("The file " + path.toStdString() + " cannot be created");
+    PartialFile guard{partial};
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    options.tmpdir = const_cast<char*>(tmpdir.c_str());
+    options.tmpdir = tmpdir.isEmpty() ? nullptr : tmpdir.data();
     options.use_zip64 = LXW_TRUE;
-    lxw_workbook* raw = workbook_new_opt(file.c_str(), &options);
-    if (!raw) throw engine::TableError("The file " + file + " cannot be created");
+    lxw_workbook* raw = workbook_new_opt(file.constData(), &options);
+    if (!raw) throw engine::TableError("The file " + path.toStdString() + " cannot be created");
     std::unique_ptr<lxw_workbook, WorkbookCloser> book(raw);
     lxw_worksheet* sheet = workbook_add_worksheet(raw, "Export");
     lxw_format* header[2] = {captionFormat(raw, false), captionFormat(raw, true)};
@@ -92,27 +123,31 @@ void writeXlsx(const WriteContext& context, const QString& path) {
               path);
     std::string text;
     double number = 0;
+    uint64_t sheetBytes = 0;
     for (int r = 0; r < source.rowCount(); ++r) {
+        sheetBytes += kRowMarkup;
         for (size_t c = 0; c < columns.size(); ++c) {
             const lxw_row_t row = lxw_row_t(r + 1);
             const lxw_col_t col = lxw_col_t(c);
             if (source.numberCell(r, int(c), number)) {
                 check(worksheet_write_number(sheet, row, col, number, nullptr), path);
+                sheetBytes += kCellMarkup + 8;
                 continue;
             }
             source.cell(r, int(c), text);
             if (text.empty()) continue;
+            sheetBytes += kCellMarkup + text.size();
             check(readsAsNumber(text, number) ? worksheet_write_number(sheet, row, col, number, nullptr)
                                               : worksheet_write_string(sheet, row, col, text.c_str(), nullptr),
                   path);
         }
         context.rowDone(r + 1);
     }
-    const lxw_error closed = workbook_close(book.release());
-    if (closed != LXW_NO_ERROR) {
-        QFile::remove(path);
-        check(closed, path);
-    }
+    check(closeShowingProgress(book.release(), partial, sheetBytes, context.progress, source.rowCount()), path);
+    if (!engine::os::rename(platform::nativePath(partial), platform::nativePath(path)))
+        throw engine::TableError("The file " + path.toStdString() + " cannot be written: " +
+                                 engine::os::describe(engine::os::lastError()));
+    guard.placed = true;
 }
 
 }  // namespace exchange

@@ -1,8 +1,7 @@
 #include <minizip/unzip.h>
 
-#include <QFile>
-
 #include "exchange/workbook_readers.h"
+#include "platform/native_path.h"
 
 namespace exchange {
 
@@ -15,8 +14,8 @@ constexpr uint64_t kMaxMemberSize = uint64_t(1) << 30;
 }  // namespace
 
 ZipArchive::ZipArchive(const QString& path) : path_(path) {
-    const QByteArray name = QFile::encodeName(path);
-    zip_ = unzOpen64(name.constData());
+    const QByteArray name = platform::crtFileName(path);
+    zip_ = name.isEmpty() ? nullptr : unzOpen64(name.constData());
     if (!zip_) throw WorkbookError("The workbook " + path.toStdString() + " is not a readable zip archive");
 }
 

@@ -1,16 +1,9 @@
 #include "platform/data_dir_lock.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
+#include "platform/native_path.h"
 #include "platform/platform_error.h"
 
 namespace platform {
@@ -26,27 +19,21 @@ bool DataDirLock::lock(const QString& dataDir) {
     const QString wanted = absoluteClean(dataDir);
     if (locked() && dataDir_ == wanted) return true;
     unlock();
-    const QString holder = QFileInfo(wanted).absolutePath();
-    const int fd = ::open(QFile::encodeName(holder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const std::string folder = nativePath(wanted);
+    if (engine::holdsFolderLock(folder, engine::FolderLock::Kind::Holder)) return false;
+    try {
+        lock_ = engine::FolderLock::tryTake(folder, engine::FolderLock::Kind::Holder, engine::os::LockMode::Exclusive);
+    } catch (const engine::TableError&) {
         throw PlatformError(QStringLiteral("Directorul %1 nu poate fi deschis: %2.")
-                                .arg(QDir::toNativeSeparators(holder), QString::fromLocal8Bit(std::strerror(errno))));
-    int result;
-    do {
-        result = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        ::close(fd);
-        return false;
+                                .arg(QDir::toNativeSeparators(QFileInfo(wanted).absolutePath()), systemErrorText()));
     }
-    fd_ = fd;
+    if (!lock_.held()) return false;
     dataDir_ = wanted;
     return true;
 }
 
 void DataDirLock::unlock() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    lock_.release();
     dataDir_.clear();
 }
 

@@ -2,14 +2,16 @@
 
 #include <QString>
 
+#include "engine/folder_lock.h"
+
 namespace platform {
 
-// Holds a data directory for one process: the program for as long as it
-// runs, a restore while it replaces the files. A restore swaps the data
-// directory for a new folder beside it, so the lock is an flock on the folder
-// that holds them both, which no swap replaces; nothing is added to either.
-// The lock ends with the process, a crashed one included, and is not passed
-// to the programs this one starts.
+// Holds a data directory for one holder: the program for as long as it
+// runs, a command-line front while it writes, a restore while it replaces
+// the files. It is the engine's holder lock of the folder (folder_lock.h),
+// taken once per process: a second DataDirLock of the same process is
+// refused like another program's. The lock ends with the process, a crashed
+// one included, and is not passed to the programs this one starts.
 class DataDirLock {
 public:
     DataDirLock() = default;
@@ -25,12 +27,12 @@ public:
     void unlock();
 
     bool holds(const QString& dataDir) const;
-    bool locked() const { return fd_ >= 0; }
+    bool locked() const { return lock_.held(); }
     // The data directory held, as an absolute clean path.
     const QString& dataDir() const { return dataDir_; }
 
 private:
-    int fd_ = -1;
+    engine::FolderLock lock_;
     QString dataDir_;
 };
 

@@ -46,7 +46,7 @@ public:
 
     // Called after each durable step of a swap, numbered from 1; tests stop
     // the process there to check what a crash at that point leaves.
-    static std::function<void(int step)> afterStep;
+    static std::function<void(int step)>& afterStep;
 
 private:
     QString dataDir_;

@@ -1,15 +1,19 @@
 #include "platform/ini_file.h"
 
+// Values are bytes of code page 1250, compared and stored as they are; the
+// library's template bodies are built with its default converter, which on
+// Windows is the Win32 one (its byte comparison folds ASCII case alike).
+#ifndef _WIN32
 #define SI_NO_CONVERSION
+#endif
 #include <SimpleIni.h>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "engine/os.h"
+#include "platform/native_path.h"
 #include "platform/platform_error.h"
 #include "platform/text_codec.h"
 
@@ -46,11 +50,7 @@ void save(const QString& path, const CSimpleIniA& ini) {
         throw PlatformError(QStringLiteral("Fisierul %1 nu poate fi scris: %2").arg(path, file.errorString()));
     // The new file's name too must outlive a power cut: an identifier counter
     // that came back older would hand out identifiers again.
-    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    engine::os::syncFolder(nativePath(QFileInfo(path).absolutePath()));
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
