@@ -22,9 +22,17 @@ protected:
         const testing_child::Status status = sql.wait();
         ShellRun r;
         r.status = status.end == testing_child::Status::End::Exited ? int(status.code) : -1;
-        r.out = sql.output();
-        r.err = sql.errors();
+        r.out = lines(sql.output());
+        r.err = lines(sql.errors());
         return r;
+    }
+    // A Windows program's text output ends its lines with "\r\n" (the C
+    // runtime's text mode).
+    static std::string lines(std::string text) {
+#ifdef _WIN32
+        for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+#endif
+        return text;
     }
 };
 
