@@ -4,7 +4,9 @@
 // as the engine's messages do.
 #pragma once
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -50,12 +52,16 @@ private:
     std::string path_;
 };
 
+// A file's bytes read, or written, as another program would; a file that
+// cannot be opened stops the test with the reason.
 inline std::string readBytes(const std::string& path) {
     std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
     out << bytes;
 }

@@ -46,11 +46,7 @@ inline std::string describe(const State& s) {
 
 inline void PrintTo(const State& s, std::ostream* os) { *os << describe(s); }
 
-inline void writeWhole(const std::string& path, const std::string& content) {
-    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("cannot write " + path);
-    out << content;
-}
+inline void writeWhole(const std::string& path, const std::string& content) { writeBytes(path, content); }
 
 // The steps and the model, for a folder and a number of rows.
 class Workload {
