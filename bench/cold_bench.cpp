@@ -71,7 +71,7 @@ private:
 int runProgram(int argc, char** argv, int out) {
     TerralogApplication app(argc, argv);
     platform::SingleInstance single(ApplicationTitle);
-    if (!single.claim()) return 2;
+    if (single.claim() != platform::SingleInstance::Claim::Own) return 2;
     ProgramWindows windows;
     MenuShown shown(out);
     windows.form3.installEventFilter(&shown);

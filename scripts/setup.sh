@@ -6,10 +6,10 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-l10n-tools libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   zlib1g-dev libdeflate-dev libfreexl-dev libsimpleini-dev
-  libquazip1-qt6-dev libxlsxwriter-dev libminizip-dev libexpat1-dev
+  libxlsxwriter-dev libminizip-dev libexpat1-dev
   shapelib xvfb xauth ccache python3
   libreoffice-calc-nogui libreoffice-writer-nogui poppler-utils
   clang libclang-rt-14-dev  # scripts/fuzz.sh: libFuzzer and the sanitizers

@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "app/constants.h"
 #include "app/pictures.h"
+#include "app/qt_translations.h"
 #include "platform/single_instance.h"
 #include "program_windows.h"
 
@@ -19,9 +20,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     TerralogApplication app(argc, argv);
+    installQtTranslations();
 
     platform::SingleInstance single(ApplicationTitle);
-    if (!single.claim()) return 0;
+    switch (single.claim()) {
+    case platform::SingleInstance::Claim::Own: break;
+    case platform::SingleInstance::Claim::RunningAsked: return 0;
+    case platform::SingleInstance::Claim::RunningUnreachable: tellRunningInstanceUnreachable(); return 1;
+    }
 
     QApplication::setApplicationName(ApplicationTitle);
     QApplication::setWindowIcon(applicationIcon());

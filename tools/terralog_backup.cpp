@@ -13,12 +13,14 @@
 #include "backup/archive.h"
 #include "backup/archive_writer.h"
 #include "platform/data_dir_lock.h"
+#include "engine/folder_swap.h"
+#include "front.h"
 #include "platform/native_path.h"
 
 namespace {
 
-constexpr int kFailed = 1;
-constexpr int kUsage = 2;
+using front::kFailed;
+using front::kUsage;
 
 const char* const kUsageText =
     "Folosire:\n"
@@ -28,13 +30,9 @@ const char* const kUsageText =
     "  terralog-backup list ARHIVA                        numele si marimea fiecarui fisier din arhiva\n"
     "Codul de iesire: 0 reusit, 1 esuat, 2 folosire gresita.\n";
 
-void say(const QString& message) { std::fprintf(stderr, "terralog-backup: %s\n", message.toLocal8Bit().constData()); }
+void say(const QString& message) { front::say(message.toStdString()); }
 
-int usage(const QString& problem) {
-    say(problem);
-    std::fputs(kUsageText, stderr);
-    return kUsage;
-}
+int usage(const QString& problem) { return front::usage(problem.toStdString(), kUsageText); }
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -77,6 +75,7 @@ std::optional<Command> parse(const QStringList& args, QString& problem) {
 }
 
 int save(const Command& c) {
+    if (!front::settle(platform::nativePath(*c.data))) return kFailed;
     if (!QFileInfo(*c.data).isDir()) {
         say(QStringLiteral("directorul de date %1 nu exista").arg(shown(*c.data)));
         return kFailed;
@@ -85,6 +84,10 @@ int save(const Command& c) {
         say(QStringLiteral("arhiva %1 exista deja; --force o inlocuieste").arg(shown(c.archive)));
         return kFailed;
     }
+    // The list and the contents from one moment: a file an import creates
+    // meanwhile (the settings file of a first import) is either in both or
+    // in neither.
+    const engine::FolderLock reading = front::holdForReading(platform::nativePath(*c.data));
     const QStringList files = backup::listDataFiles(*c.data);
     if (files.isEmpty()) {
         say(QStringLiteral("directorul %1 nu contine nici un fisier cu date: nu am scris nici o arhiva").arg(shown(*c.data)));
@@ -102,7 +105,7 @@ int restore(const Command& c) {
     // A new machine's data directory may not have its folder yet.
     QDir().mkpath(QFileInfo(*c.data).absolutePath());
     platform::DataDirLock lock;
-    if (!lock.lock(*c.data)) {
+    if (!lock.lock(*c.data, true)) {
         say(QStringLiteral("datele din %1 sunt folosite de alt program (Terralog?); nu am restaurat nimic").arg(shown(*c.data)));
         return kFailed;
     }
@@ -130,6 +133,7 @@ int list(const Command& c) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    front::begin("terralog-backup");
     const QStringList args = platform::programArguments(argc, argv);
     if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("-h")) {
         std::fputs(kUsageText, stdout);

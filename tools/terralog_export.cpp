@@ -23,6 +23,8 @@
 #include "exchange/data_export.h"
 #include "exchange/export_writer.h"
 #include "exchange/grid_export_source.h"
+#include "front.h"
+#include "platform/native_path.h"
 #include "reports/rap_parc_form.h"
 #include "reports/raport_form.h"
 #include "titles/annex_list_query.h"
@@ -30,29 +32,26 @@
 namespace {
 
 const char* const kUsage =
-    "usage: terralog-export --data DIR (--annex NAME [--village V] [--alpha] [--no-title] | --report general|parcel)\n"
-    "                       --format html|doc|xls|xlsx|txt|rtf|csv|tab|dif|slk OUT\n";
+    "Folosire: terralog-export --data DIR (--annex ANEXA [--village SAT] [--alpha] [--no-title] | --report general|parcel)\n"
+    "                         --format html|doc|xls|xlsx|txt|rtf|csv|tab|dif|slk FISIER\n"
+    "  scrie lista anexei sau raportul datelor din DIR in FISIER, in formatul ales.\n"
+    "Codul de iesire: 0 reusit, 1 esuat, 2 folosire gresita.\n";
 
-int usage() {
-    std::cerr << kUsage;
-    return 2;
-}
+int usage(const std::string& problem = {}) { return front::usage(problem, kUsage); }
 
-int fail(const std::string& message) {
-    std::cerr << "terralog-export: " << message << '\n';
-    return 1;
-}
+int fail(const std::string& message) { return front::fail(message); }
 
 // Qt's notes about the session it runs in (no runtime folder under cron, a
 // window system that cannot raise) are no concern of a front that shows no
 // window; its errors are.
 void printQtErrors(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << "terralog-export: " << message.toStdString() << '\n';
+    if (type == QtCriticalMsg || type == QtFatalMsg) front::say(message.toStdString());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    front::begin("terralog-export");
     // The reports are the forms themselves, made and never shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(printQtErrors);
@@ -74,7 +73,7 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         } else if (!a.startsWith(QLatin1String("--")) && out.isEmpty()) out = a;
-        else return usage();
+        else return usage("optiune necunoscuta sau incompleta: " + a.toStdString());
     }
     const auto format = exchange::formatFromKey(key);
     if (dataDir.isEmpty() || out.isEmpty() || !format || annex.isEmpty() == report.isEmpty()) return usage();
@@ -82,16 +81,15 @@ int main(int argc, char** argv) {
     if (!annex.isEmpty()) {
         const auto& offered = exchange::annexFormats();
         if (std::find(offered.begin(), offered.end(), *format) == offered.end()) {
-            std::cerr << "terralog-export: the annex list is written as html, xls, xlsx or txt\n";
-            return 2;
+            return usage("lista anexei se scrie ca html, xls, xlsx sau txt");
         }
         if (!data::AnnexNames().contains(annex)) {
-            std::cerr << "terralog-export: unknown annex \"" << annex.toStdString() << "\"\n";
-            return 2;
+            return usage("anexa \"" + annex.toStdString() + "\" nu exista");
         }
     }
+    if (!front::settle(platform::nativePath(dataDir))) return front::kFailed;
     const QFileInfo data(dataDir);
-    if (!data.isDir()) return fail(dataDir.toStdString() + " is not a folder");
+    if (!data.isDir()) return fail(QDir::toNativeSeparators(dataDir).toStdString() + " nu este un director");
 
     // The reports find the data folder where the program keeps it.
     TForm1 form1;
@@ -99,6 +97,7 @@ int main(int argc, char** argv) {
     store.setAppDir(QDir::cleanPath(data.absoluteFilePath() + QStringLiteral("/..")));
     store.setDataDir(data.absoluteFilePath());
     try {
+        const engine::FolderLock reading = front::holdForReading(platform::nativePath(store.DataDir()));
         engine::Query anex;
         std::unique_ptr<reports::ReportForm> form;
         std::unique_ptr<exchange::ExportSource> source;
@@ -117,8 +116,8 @@ int main(int argc, char** argv) {
             settings = exchange::gridExportSettings();
         }
         if (*format == exchange::ExportFormat::Excel && source->rowCount() + 1 > exchange::kExcel5MaxRows)
-            return fail("an Excel 5.0 sheet holds at most " + std::to_string(exchange::kExcel5MaxRows - 1) +
-                        " rows and the list has " + std::to_string(source->rowCount()) + "; use --format xlsx");
+            return fail("o foaie Excel 5.0 are cel mult " + std::to_string(exchange::kExcel5MaxRows - 1) +
+                        " randuri, iar lista are " + std::to_string(source->rowCount()) + "; folositi --format xlsx");
         const exchange::ExportOptions options{
             settings.caption, QLocale::c().toString(QDateTime::currentDateTime(), settings.dateTimeFormat)};
         exchange::writeExport(*source, *format, out, options, nullptr);

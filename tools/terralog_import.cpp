@@ -6,7 +6,8 @@
 // message the form would show is printed: its heading, then its text. The
 // copy of the workbook goes into DIR's parent. Exit 0 once the import
 // finished, 1 after an error (the tables are then unchanged), 2 for wrong
-// usage.
+// usage. It holds the data folder while it works: while Terralog or another
+// writer has it, it waits a while, then gives up with nothing written.
 #include <cstdio>
 #include <iostream>
 
@@ -19,10 +20,16 @@
 #include "data/data_store.h"
 #include "engine/query.h"
 #include "exchange/annex_import.h"
+#include "front.h"
+#include "platform/native_path.h"
 
 namespace {
 
-const char* const kUsage = "usage: terralog-import --data DIR --annex NAME [--delete-existing] FILE\n";
+const char* const kUsage =
+    "Folosire: terralog-import --data DIR --annex ANEXA [--delete-existing] FISIER\n"
+    "  importa prima foaie din FISIER (.xls, .xlsx, .ods) in ANEXA datelor din DIR;\n"
+    "  --delete-existing sterge intai liniile existente ale anexei.\n"
+    "Codul de iesire: 0 reusit, 1 esuat, 2 folosire gresita.\n";
 
 // Prints what the form would show, the text's first \r left out and the
 // others as line ends.
@@ -58,6 +65,7 @@ private:
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    front::begin("terralog-import");
     QString dataDir, annex, file;
     bool deleteExisting = false;
     const QStringList args = app.arguments().mid(1);
@@ -75,24 +83,17 @@ int main(int argc, char** argv) {
         } else if (!a.startsWith(QLatin1String("--")) && file.isEmpty()) {
             file = a;
         } else {
-            std::cerr << kUsage;
-            return 2;
+            return front::usage("optiune necunoscuta sau incompleta: " + a.toStdString(), kUsage);
         }
     }
-    if (dataDir.isEmpty() || annex.isEmpty() || file.isEmpty()) {
-        std::cerr << kUsage;
-        return 2;
-    }
-    if (!data::AnnexNames().contains(annex)) {
-        std::cerr << "terralog-import: unknown annex \"" << annex.toStdString() << "\"; the annexes are "
-                  << data::AnnexNames().join(QStringLiteral(", ")).toStdString() << '\n';
-        return 2;
-    }
+    if (dataDir.isEmpty() || annex.isEmpty() || file.isEmpty()) return front::usage("", kUsage);
+    if (!data::AnnexNames().contains(annex))
+        return front::usage("anexa \"" + annex.toStdString() + "\" nu exista; anexele sunt " +
+                                data::AnnexNames().join(QStringLiteral(", ")).toStdString(),
+                            kUsage);
+    if (!front::settle(platform::nativePath(dataDir))) return front::kFailed;
     const QFileInfo data(dataDir);
-    if (!data.isDir()) {
-        std::cerr << "terralog-import: " << dataDir.toStdString() << " is not a folder\n";
-        return 1;
-    }
+    if (!data.isDir()) return front::fail(QDir::toNativeSeparators(dataDir).toStdString() + " nu este un director");
     data::DataStore store;
     store.setAppDir(QDir::cleanPath(data.absoluteFilePath() + QStringLiteral("/..")));
     store.setDataDir(data.absoluteFilePath());
@@ -101,12 +102,12 @@ int main(int argc, char** argv) {
     engine::Query sx;
     exchange::AnnexImport import(store, sx, host);
     try {
+        const engine::FolderLock holder = front::holdForWriting(platform::nativePath(store.DataDir()));
         const bool imported = import.run(file, annex);
         std::cout.flush();
-        return imported && !host.failed ? 0 : 1;
+        return imported && !host.failed ? front::kDone : front::kFailed;
     } catch (const std::exception& e) {
         std::cout.flush();
-        std::cerr << "terralog-import: " << e.what() << '\n';
-        return 1;
+        return front::fail(e.what());
     }
 }

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/main_menu.h"
+#include "app/message_dialog.h"
 #include "app/startup_window.h"
 #include "platform/dialogs.h"
 
@@ -35,4 +36,11 @@ void bringRunningInstanceForward() {
     if (window->isMinimized()) window->showNormal();
     window->raise();
     window->activateWindow();
+}
+
+void tellRunningInstanceUnreachable() {
+    Mesaj(QStringLiteral("Terralog"),
+          QStringLiteral("\rTerralog este deja pornit in aceasta sesiune, dar nu raspunde."
+                         "\rInchideti-l si porniti programul din nou."),
+          mkError, mbOk);
 }

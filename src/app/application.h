@@ -21,3 +21,7 @@ bool displayAvailable();
 // minimised: an open modal window, else the main menu once it shows, else the
 // start-up window. A second start of the program asks for this.
 void bringRunningInstanceForward();
+
+// A second start found the running instance's lock in this session but no
+// answer from it: the user is told so, rather than seeing the program vanish.
+void tellRunningInstanceUnreachable();

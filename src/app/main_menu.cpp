@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
@@ -193,6 +194,17 @@ bool TForm3::FormKeyDown(int key) {
     default:
         return false;
     }
+}
+
+void TForm3::showWaitingForData(bool waiting) {
+    if (waiting) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        StatusLab->setText(QStringLiteral("Datele sunt folosite de alt program; astept..."));
+    } else {
+        QApplication::restoreOverrideCursor();
+        StatusLab->setText(QStringLiteral("ESC - Iesire din program"));
+    }
+    StatusLab->repaint();
 }
 
 void TForm3::showEvent(QShowEvent* event) {

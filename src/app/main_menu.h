@@ -44,6 +44,9 @@ public:
     bool FormKeyDown(int key);
     // Enables the three buttons that reach the data and shows the unlocked picture.
     void UnlockMenu();
+    // While a statement waits for another program that holds the data (a
+    // backup, an export): the wait cursor and a word in the status bar.
+    void showWaitingForData(bool waiting);
 
     ui::PictureButton* AnexeB;
     ui::PictureButton* RapoarteB;

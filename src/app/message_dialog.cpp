@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QScreen>
 
 #include "app/pictures.h"
@@ -63,14 +64,11 @@ TErori::TErori(QWidget* parent)
     instance_ = this;
     setObjectName(QStringLiteral("Erori"));
     setModal(true);
-    setFixedSize(kClientWidth, kClientHeight);
 
     topBand_ = new ui::GradientPanel(this);
-    topBand_->setGeometry(0, 0, kClientWidth, kTopBandHeight);
     icon_ = new QLabel(topBand_);
     icon_->setGeometry(10, (kTopBandHeight - 32) / 2, 32, 32);
     heading_ = new QLabel(topBand_);
-    heading_->setGeometry(52, 0, kClientWidth - 60, kTopBandHeight);
     QFont headingFont(QStringLiteral("Arial"));
     headingFont.setPointSize(11);
     headingFont.setBold(true);
@@ -78,9 +76,7 @@ TErori::TErori(QWidget* parent)
     heading_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
 
     textArea_ = new ui::GradientPanel(QColor(0xFFFFFF), QColor(0xE1E0E1), Qt::Vertical, this);
-    textArea_->setGeometry(0, kTopBandHeight, kClientWidth, kTextAreaHeight);
     text_ = new QLabel(textArea_);
-    text_->setGeometry(8, (kTextAreaHeight - 73) / 2, 329, 73);
     text_->setAlignment(Qt::AlignCenter);
     text_->setWordWrap(true);
     text_->setTextFormat(Qt::PlainText);
@@ -88,8 +84,15 @@ TErori::TErori(QWidget* parent)
     textFont.setPointSize(10);
     text_->setFont(textFont);
 
+    list_ = new QListWidget(textArea_);
+    list_->setObjectName(QStringLiteral("ListBox"));
+    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    list_->setFocusPolicy(Qt::NoFocus);
+    list_->setAlternatingRowColors(true);
+    list_->setWordWrap(true);
+    list_->hide();
+
     bottomBand_ = new ui::GradientPanel(this);
-    bottomBand_->setGeometry(0, kTopBandHeight + kTextAreaHeight, kClientWidth, kBottomBandHeight);
     for (int i = 0; i < 4; ++i) {
         auto* b = new ui::ColorButton(QString::fromLatin1(kButtons[i].caption), bottomBand_);
         b->resize(kButtonWidth, kButtonHeight);
@@ -97,6 +100,7 @@ TErori::TErori(QWidget* parent)
         connect(b, &QAbstractButton::clicked, this, [this, result] { press(result); });
         buttons_[size_t(i)] = b;
     }
+    layOut(false);
 }
 
 TErori::~TErori() {
@@ -110,9 +114,33 @@ TErori& TErori::instance() {
 
 QString TErori::captionOf(unsigned kind) { return QString::fromLatin1(lookOf(kind).caption); }
 
-int TErori::prepare(const QString& heading, const QString& text, unsigned kind, unsigned buttons) {
+void TErori::layOut(bool withList) {
+    const int width = withList ? kListWidth : kClientWidth;
+    const int height = withList ? kListHeight : kClientHeight;
+    setFixedSize(width, height);
+    const int middle = height - kTopBandHeight - kBottomBandHeight;
+    topBand_->setGeometry(0, 0, width, kTopBandHeight);
+    heading_->setGeometry(52, 0, width - 60, kTopBandHeight);
+    textArea_->setGeometry(0, kTopBandHeight, width, middle);
+    if (withList) {
+        // The text over the list, the list taking the rest.
+        const int textHeight = 48;
+        text_->setGeometry(8, 4, width - 16, textHeight);
+        list_->setGeometry(8, 4 + textHeight + 4, width - 16, middle - textHeight - 16);
+    } else {
+        text_->setGeometry(8, (kTextAreaHeight - 73) / 2, 329, 73);
+    }
+    list_->setVisible(withList);
+    bottomBand_->setGeometry(0, height - kBottomBandHeight, width, kBottomBandHeight);
+}
+
+int TErori::prepare(const QString& heading, const QString& text, unsigned kind, unsigned buttons,
+                    const QStringList& lines) {
+    layOut(!lines.isEmpty());
     heading_->setText(heading);
     text_->setText(displayText(text));
+    list_->clear();
+    list_->addItems(lines);
 
     const KindLook& look = lookOf(kind);
     icon_->setPixmap(picture(QString::fromLatin1(look.icon)));
@@ -130,7 +158,8 @@ int TErori::prepare(const QString& heading, const QString& text, unsigned kind, 
     if (visible == 0) return 0;
 
     // Equal gaps around the buttons; a half rounds to the even neighbour.
-    const int gap = int(std::nearbyint(double(342 - kButtonWidth * visible) / double(visible + 1)));
+    const int span = width() - 3;
+    const int gap = int(std::nearbyint(double(span - kButtonWidth * visible) / double(visible + 1)));
     int k = 0;
     for (int i = 0; i < 4; ++i) {
         if (!(buttons & kButtons[i].bit)) continue;
@@ -140,16 +169,17 @@ int TErori::prepare(const QString& heading, const QString& text, unsigned kind, 
     return visible;
 }
 
-int TErori::Mesaj(const QString& heading, const QString& text, unsigned kind, unsigned buttons) {
+int TErori::Mesaj(const QString& heading, const QString& text, unsigned kind, unsigned buttons,
+                  const QStringList& lines) {
     pending_ = mrRenunt;
-    if (prepare(heading, text, kind, buttons) == 0) return mrRenunt;
+    if (prepare(heading, text, kind, buttons, lines) == 0) return mrRenunt;
 
     if (platform::Interaction::scripted()) {
         platform::DialogRequest request;
         request.kind = platform::DialogKind::Message;
         request.caption = windowTitle();
         request.heading = heading;
-        request.text = text;
+        request.text = lines.isEmpty() ? text : text + QLatin1Char('\r') + lines.join(QLatin1Char('\r'));
         request.messageKind = int(kind);
         request.buttons = int(buttons);
         const int result = platform::Interaction::answer(request).result;
@@ -185,4 +215,8 @@ void TErori::keyPressEvent(QKeyEvent* event) {
 
 int Mesaj(const QString& heading, const QString& text, unsigned kind, unsigned buttons) {
     return TErori::instance().Mesaj(heading, text, kind, buttons);
+}
+
+int MesajList(const QString& heading, const QString& text, const QStringList& lines, unsigned kind, unsigned buttons) {
+    return TErori::instance().Mesaj(heading, text, kind, buttons, lines);
 }

@@ -4,10 +4,12 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include "ui/color_button.h"
 
 class QLabel;
+class QListWidget;
 
 namespace ui {
 class GradientPanel;
@@ -34,6 +36,10 @@ constexpr int mrNu = 7;
 // The message dialog every window tells the user things through: a heading
 // band with the kind's icon, the text, and one to four buttons that answer
 // by mouse only. Escape and the close box answer mrRenunt.
+//
+// A message may carry a list of lines (the problems of a refused sheet):
+// the dialog then widens and shows them under the text in a list that
+// scrolls, since the text area alone cuts what does not fit.
 class TErori : public QDialog {
     Q_OBJECT
 public:
@@ -45,6 +51,8 @@ public:
     static constexpr int kButtonWidth = 73;
     static constexpr int kButtonHeight = 25;
     static constexpr int kButtonTop = 9;
+    static constexpr int kListWidth = 640;
+    static constexpr int kListHeight = 440;
 
     explicit TErori(QWidget* parent = nullptr);
     ~TErori() override;
@@ -54,11 +62,13 @@ public:
 
     // Shows the dialog modally and returns the result; 2 at once, with
     // nothing shown, when no button is asked for.
-    int Mesaj(const QString& heading, const QString& text, unsigned kind, unsigned buttons);
+    int Mesaj(const QString& heading, const QString& text, unsigned kind, unsigned buttons,
+              const QStringList& lines = {});
 
     // Sets everything the dialog shows for a message without showing it;
     // returns the number of visible buttons.
-    int prepare(const QString& heading, const QString& text, unsigned kind, unsigned buttons);
+    int prepare(const QString& heading, const QString& text, unsigned kind, unsigned buttons,
+                const QStringList& lines = {});
 
     static QString captionOf(unsigned kind);
 
@@ -67,6 +77,7 @@ public:
     QLabel* headingLabel() const { return heading_; }
     QLabel* textLabel() const { return text_; }
     QLabel* iconLabel() const { return icon_; }
+    QListWidget* listBox() const { return list_; }
     ui::GradientPanel* topBand() const { return topBand_; }
     ui::GradientPanel* bottomBand() const { return bottomBand_; }
 
@@ -75,6 +86,8 @@ protected:
 
 private:
     void press(int result);
+    // The bands, the text and the list for a message with or without lines.
+    void layOut(bool withList);
 
     static TErori* instance_;
     int pending_ = mrRenunt;
@@ -84,8 +97,11 @@ private:
     QLabel* icon_;
     QLabel* heading_;
     QLabel* text_;
+    QListWidget* list_;
     std::array<ui::ColorButton*, 4> buttons_{};
 };
 
 // Mesaj (heading, text, kind, buttons) through the dialog of the run.
 int Mesaj(const QString& heading, const QString& text, unsigned kind, unsigned buttons);
+// The same with a list of lines under the text.
+int MesajList(const QString& heading, const QString& text, const QStringList& lines, unsigned kind, unsigned buttons);

@@ -1,5 +1,6 @@
 #include "app/startup_window.h"
 
+#include <chrono>
 #include <exception>
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include "app/main_menu.h"
 #include "app/pictures.h"
 #include "engine/database.h"
+#include "engine/folder_lock.h"
 #include "platform/data_dir_replacement.h"
 #include "platform/dialogs.h"
 #include "platform/interaction.h"
@@ -173,6 +175,13 @@ void TForm1::stopAfterError(const QString& message) {
 // restore that was interrupted is finished, or undone, before anything
 // reads the tables.
 bool TForm1::holdDataDir() {
+    // A statement of the program waits a minute for a program that reads or
+    // writes all the data at once (a backup, an export), saying so.
+    engine::FolderWaitPolicy waiting;
+    waiting.patience = std::chrono::seconds(60);
+    waiting.waiting = [](const std::string&) { TForm3::instance().showWaitingForData(true); };
+    waiting.waited = [] { TForm3::instance().showWaitingForData(false); };
+    engine::setFolderWaitPolicy(waiting);
     try {
         if (!dataDirLock_.lock(store_.DataDir())) {
             stopAfterError(QStringLiteral("Datele din %1 sunt folosite de alt program (de exemplu o restaurare). "

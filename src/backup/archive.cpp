@@ -6,6 +6,8 @@
 #include "backup/archive_reader.h"
 #include "backup/archive_writer.h"
 #include "data/progress.h"
+#include "engine/database.h"
+#include "engine/folder_lock.h"
 #include "engine/os.h"
 #include "platform/data_dir_lock.h"
 #include "platform/data_dir_replacement.h"
@@ -72,6 +74,14 @@ std::vector<ArchiveEntry> Archive::verify(data::Progress* progress,
 }
 
 void Archive::restore(const platform::DataDirLock& lock, data::Progress* progress) const {
+    // No program writes (nor reads all tables at once) while the files change.
+    engine::FolderLock writing;
+    try {
+        writing = engine::FolderLock(platform::nativePath(lock.dataDir()), engine::FolderLock::Kind::Writers,
+                                     engine::os::LockMode::Exclusive);
+    } catch (const engine::TableError& e) {
+        throw ArchiveError(QString::fromStdString(e.what()));
+    }
     FileSource source(path_);
     ArchiveReader reader(source, path_);
     begin(progress, reader.count());
@@ -83,6 +93,8 @@ void Archive::restore(const platform::DataDirLock& lock, data::Progress* progres
         reader.content(&file);
         file.close();
     }
+    // The old tables' files close first: Windows moves no folder with a file open in it.
+    engine::Database::global().forgetTables();
     replacement.commit();
 }
 

@@ -17,6 +17,7 @@
 #include "backup/deflate_pool.h"
 #include "backup/record_names.h"
 #include "data/progress.h"
+#include "engine/folder_lock.h"
 #include "engine/os.h"
 #include "platform/native_path.h"
 
@@ -143,6 +144,33 @@ struct PendingPiece {
     QByteArray after;   // the Adler-32, after its last piece
 };
 
+// A table whose header does not count the records its file holds is not
+// saved: an archive of it would restore a table that loses records or reads
+// past its end.
+void checkTableHeader(const QString& path, const std::vector<char>& start, int64_t size) {
+    if (start.size() < 32) return;
+    const auto byte = [&](size_t i) { return uint64_t(uint8_t(start[i])); };
+    const uint64_t count = byte(4) | byte(5) << 8 | byte(6) << 16 | byte(7) << 24;
+    const uint64_t headerLength = byte(8) | byte(9) << 8;
+    const uint64_t recordLength = byte(10) | byte(11) << 8;
+    // A file that does not begin as a dBase table (its version byte, the end
+    // of its field list) is saved as any other file.
+    static const uint8_t kVersions[] = {0x02, 0x03, 0x04, 0x05, 0x30, 0x31, 0x32, 0x43, 0x63, 0x83, 0x8B, 0x8E, 0xCB, 0xF5, 0xFB};
+    const bool dbase = std::find(std::begin(kVersions), std::end(kVersions), uint8_t(start[0])) != std::end(kVersions);
+    if (!dbase || recordLength == 0 || headerLength < 33 || headerLength > start.size() ||
+        uint8_t(start[headerLength - 1]) != 0x0D)
+        return;
+    const uint64_t body = headerLength + count * recordLength;
+    const bool endByte = uint64_t(size) == body + 1 && uint8_t(start.size() > body ? start[body] : 0x1A) == 0x1A;
+    if (uint64_t(size) == body || endByte) return;
+    throw ArchiveError(QStringLiteral("Tabelul %1 nu se potriveste cu antetul sau: antetul numara %2 inregistrari de %3 "
+                                      "octeti, fisierul are %4 octeti. Arhiva nu a fost scrisa.")
+                           .arg(shown(path))
+                           .arg(count)
+                           .arg(recordLength)
+                           .arg(size));
+}
+
 std::vector<QByteArray> recordNames(const QStringList& files) {
     std::vector<QByteArray> names;
     std::map<QString, QString> seen;
@@ -181,6 +209,16 @@ QStringList listDataFiles(const QString& dataDir) {
 void ArchiveWriter::write(const QStringList& files, data::Progress* progress) const {
     if (files.size() > std::numeric_limits<int32_t>::max())
         throw ArchiveError(QStringLiteral("Prea multe fisiere pentru o arhiva."));
+    // Every table as at one moment: no program writes the folder meanwhile.
+    engine::FolderLock reading;
+    if (!files.isEmpty()) {
+        try {
+            reading = engine::FolderLock(platform::nativePath(QFileInfo(files.first()).absolutePath()),
+                                         engine::FolderLock::Kind::Writers, engine::os::LockMode::Shared);
+        } catch (const engine::TableError& e) {
+            throw ArchiveError(QString::fromStdString(e.what()));
+        }
+    }
     const std::vector<QByteArray> names = recordNames(files);
     const int threads = threads_ > 0 ? threads_ : int(std::max(1u, std::thread::hardware_concurrency()));
     const size_t inFlight = size_t(threads) * 2 + 2;
@@ -222,10 +260,12 @@ void ArchiveWriter::write(const QStringList& files, data::Progress* progress) co
         before.append(reinterpret_cast<const char*>(kZlibHeader), 2);
 
         uint32_t adler = 1;
+        const bool table = files[i].endsWith(QStringLiteral(".dbf"), Qt::CaseInsensitive);
         for (int64_t offset = 0; offset < size;) {
             const size_t length = size_t(std::min<int64_t>(int64_t(pieceSize_), size - offset));
             auto piece = std::make_shared<std::vector<char>>(length);
             file.readExact(piece->data(), length);
+            if (table && offset == 0) checkTableHeader(files[i], *piece, size);
             adler = adler32Update(adler, piece->data(), length);
             offset += int64_t(length);
             const bool last = offset == size;

@@ -166,7 +166,8 @@ void TForm21::runWithProgress(const QString& caption, const std::function<void()
 
 void TForm21::BitBtn1Click() {
     const std::optional<QString> chosen =
-        platform::askSaveFileName(this, QStringLiteral("Unde salvam arhiva ?"), kFilter, kExtension);
+        platform::askSaveFileName(this, QStringLiteral("Unde salvam arhiva ?"), kFilter, kExtension, QString(),
+                                  platform::ReplaceQuestion::AskedByProgram);
     if (!chosen) return;
     const QString path = QDir::toNativeSeparators(QFileInfo(withExtension(*chosen)).absoluteFilePath());
     if (QFileInfo::exists(path) &&

@@ -6,8 +6,10 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include "engine/folder_lock.h"
 #include "platform/ini_file.h"
 #include "platform/machine_store.h"
+#include "platform/native_path.h"
 #include "platform/platform_error.h"
 #include "platform/temp_names.h"
 
@@ -78,6 +80,10 @@ QString DataStore::ReadCounter(const QString& name) const {
 }
 
 QString DataStore::NextId(const QString& name) const {
+    // Read and written under the folder's writers' lock: no other program
+    // hands out the same identifier, nor puts back an older counter.
+    const engine::FolderLock writing(platform::nativePath(dataDir_), engine::FolderLock::Kind::Writers,
+                                     engine::os::LockMode::Exclusive);
     const int last = ReadCounter(name).toInt();
     // Wrapping round would hand out negative identifiers, which mean
     // something else in the tables.

@@ -225,6 +225,11 @@ bool Database::exists(std::string_view path) const {
 
 std::string Database::resolve(std::string_view path) const { return resolvePath(path); }
 
+void Database::forgetTables() {
+    impl_->entries.clear();
+    impl_->found.clear();
+}
+
 std::string Database::folderOf(std::string_view path) {
     auto it = impl_->found.find(path);
     if (it == impl_->found.end()) it = impl_->found.insert_or_assign(std::string(path), resolvePath(path)).first;

@@ -31,6 +31,10 @@ public:
     // journal.h). Throws TableError naming the path when the file is missing,
     // damaged, or held exclusively by another program.
     std::shared_ptr<Table> table(std::string_view path);
+    // Lets go of every table this catalog keeps open (a folder about to be
+    // swapped must have no open file on Windows). Tables still used by a
+    // result or a dataset stay open until those end.
+    void forgetTables();
     bool exists(std::string_view path) const;
     // The path on disk a statement path names (the existing file when one
     // matches without regard to case, else the path with platform separators).

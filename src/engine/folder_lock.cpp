@@ -132,6 +132,18 @@ bool FolderLock::take(const std::string& folder, Kind kind, os::LockMode mode, b
         }
         const auto deadline = std::chrono::steady_clock::now() + policy().patience;
         bool told = false;
+        // Whoever was told of the wait is told of its end.
+        struct EndOfWait {
+            bool& told;
+            std::unique_lock<std::mutex>& guard;
+            ~EndOfWait() {
+                if (!told || !policy().waited) return;
+                const auto waited = policy().waited;
+                guard.unlock();
+                waited();
+                guard.lock();
+            }
+        } endOfWait{told, guard};
         while (!lockCurrent(e, mode)) {
             const os::Error error = os::lastError();
             if (error.kind != os::Failure::Busy)

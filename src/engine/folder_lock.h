@@ -62,6 +62,7 @@ public:
 struct FolderWaitPolicy {
     std::chrono::milliseconds patience{30000};
     std::function<void(const std::string& folder)> waiting;
+    std::function<void()> waited;  // after a wait that was told, however it ended
 };
 void setFolderWaitPolicy(FolderWaitPolicy policy);
 

@@ -5,14 +5,18 @@
 #include "app/message_dialog.h"
 #include "data/data_store.h"
 #include "data/text_routines.h"
+#include "engine/codepage.h"
 #include "engine/database.h"
+#include "engine/dbf_table.h"
 #include "engine/decimal.h"
 #include "engine/errors.h"
 #include "engine/query.h"
+#include "engine/folder_lock.h"
 #include "engine/table.h"
 #include "engine/transaction.h"
 #include "exchange/annex_export.h"
 #include "exchange/workbook_reader.h"
+#include "platform/native_path.h"
 
 namespace exchange {
 
@@ -51,6 +55,39 @@ QString trimmedControls(const QString& text) {
     while (begin < end && text[begin].unicode() <= 32) ++begin;
     while (end > begin && text[end - 1].unicode() <= 32) --end;
     return text.mid(begin, end - begin);
+}
+
+// The largest number a field holds, as the refusal names it: 999.9999 for
+// eight characters with four decimals.
+QString largestOf(const engine::FieldDef& field) {
+    const int whole = field.decimals > 0 ? field.width - field.decimals - 1 : field.width;
+    QString text(std::max(whole, 1), QLatin1Char('9'));
+    if (field.decimals > 0) text += QLatin1Char('.') + QString(field.decimals, QLatin1Char('9'));
+    return text;
+}
+
+// Why a value does not fit its field, in the words the refusal uses. The
+// table decides whether it fits; this only says why.
+QString misfit(const engine::Table& table, const engine::FieldDef& field, const engine::Value& value) {
+    const QString name = QString::fromStdString(field.name);
+    if (field.type == engine::FieldType::Number)
+        return QStringLiteral("valoarea %1 nu incape in campul %2 (cel mult %3)")
+            .arg(QString::fromStdString(value.toString()), name, largestOf(field));
+    QString text = QString::fromStdString(value.toString());
+    while (!text.isEmpty() && text.back() == QLatin1Char(' ')) text.chop(1);
+    const auto* dbf = dynamic_cast<const engine::DbfTable*>(&table);
+    std::string encoded;
+    char32_t bad = 0;
+    const engine::CodePage page = dbf ? dbf->codePage() : engine::CodePage::Cp1250;
+    if (!engine::tryEncodeFromUtf8(text.toStdString(), page, encoded, bad))
+        return QStringLiteral("caracterul \"%1\" (U+%2) nu poate fi scris in campul %3: pagina de cod %4 nu il are")
+            .arg(QString::fromUcs4(&bad, 1))
+            .arg(uint(bad), 4, 16, QLatin1Char('0'))
+            .arg(name, QString::fromLatin1(engine::codePageName(page)));
+    return QStringLiteral("textul de %1 caractere nu incape in campul %2 (cel mult %3)")
+        .arg(text.toUcs4().size())
+        .arg(name)
+        .arg(field.width);
 }
 
 // Only the letters a to z become capitals, as the title lookup compares.
@@ -106,11 +143,11 @@ bool AnnexImport::run(const QString& fileName, const QString& annex) {
     QStringList problems;
     const std::vector<Line> lines = readLines(rows, problems);
     if (!problems.isEmpty()) {
-        QString text = QStringLiteral("\rValori care nu incap in tabele; nu s-a importat nimic:");
-        for (int i = 0; i < problems.size() && i < kReportedProblems; ++i) text += QLatin1Char('\r') + problems[i];
-        if (problems.size() > kReportedProblems)
-            text += QStringLiteral("\r... si inca %1").arg(problems.size() - kReportedProblems);
-        return failWith(text);
+        host_.MesajList(kHeading,
+                        QStringLiteral("\rValori care nu incap in tabele (%1); nu s-a importat nimic:").arg(problems.size()),
+                        problems, mkError, mbOk);
+        workbook_.CloseWorkbook();
+        return false;
     }
 
     const QString question = QStringLiteral("Import date ") + annex;
@@ -166,11 +203,11 @@ std::vector<AnnexImport::Line> AnnexImport::readLines(int rows, QStringList& pro
         if (index < 0) return;
         try {
             table.coerce(index, value);
-        } catch (const engine::ValueError& e) {
+        } catch (const engine::ValueError&) {
             problems << QStringLiteral("Randul %1, coloana %2 (%3): %4")
                             .arg(row)
                             .arg(column)
-                            .arg(sheetCaptions()[column - 1], QString::fromUtf8(e.what()));
+                            .arg(sheetCaptions()[column - 1], misfit(table, table.fields()[size_t(index)], value));
         }
     };
     const auto text = [](const QString& s) { return engine::Value::text(s.toStdString()); };
@@ -231,7 +268,9 @@ int AnnexImport::greatestPosition(const QString& annex) {
 namespace {
 
 // The next identifiers of a counter, handed out in memory and written back
-// with the other counter, as the last change of the unit.
+// with the other counter before the unit commits. The counters are not part
+// of the unit: an import rolled back leaves them advanced, so that an
+// identifier once handed out is never handed out again.
 class IdentifierBlock {
 public:
     IdentifierBlock(const data::DataStore& store, const QString& name)
@@ -259,8 +298,10 @@ void AnnexImport::write(const QString& annex, const std::vector<Line>& lines, bo
     const QString titles = QLatin1Char('"') + store_.tablePath(QStringLiteral("TP.dbf")) + QLatin1Char('"');
     const QString annexText = QLatin1Char('"') + annex + QLatin1Char('"');
 
+    // From the counters' first reading to the commit no other program writes.
+    const engine::FolderLock writing(platform::nativePath(store_.DataDir()), engine::FolderLock::Kind::Writers,
+                                     engine::os::LockMode::Exclusive);
     engine::Transaction unit;
-    unit.protectFile(store_.tablePath(data::DataStore::kSettingsFileName).toStdString());
     if (deleteExisting) {
         execute({QStringLiteral("DELETE FROM ") + annexes, QStringLiteral("WHERE ANEXA=") + annexText});
         execute({QStringLiteral("UPDATE ") + titles, QStringLiteral("SET ANEXA=\"\", IDANEXA=0"),

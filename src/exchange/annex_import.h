@@ -24,6 +24,12 @@ class ImportHost {
 public:
     virtual ~ImportHost() = default;
     virtual int Mesaj(const QString& heading, const QString& text, unsigned kind, unsigned buttons) = 0;
+    // A message over a list of lines, every one of them shown (the problems
+    // of a refused sheet); by default the lines follow the text.
+    virtual void MesajList(const QString& heading, const QString& text, const QStringList& lines, unsigned kind,
+                           unsigned buttons) {
+        Mesaj(heading, text + QLatin1Char('\r') + lines.join(QLatin1Char('\r')), kind, buttons);
+    }
     virtual void showProgress(const QString& caption, int maximum) = 0;
     virtual void advanceProgress() = 0;
     virtual void hideProgress() = 0;
@@ -56,8 +62,6 @@ public:
     // Runs before each statement of the writing, with its number from 0
     // (tests make one fail there).
     std::function<void(int)> beforeStatement;
-
-    static const int kReportedProblems = 20;
 
 private:
     struct Line;

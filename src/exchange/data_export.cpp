@@ -10,6 +10,7 @@
 
 #include "app/message_dialog.h"
 #include "exchange/export_dialogs.h"
+#include "exchange/export_folder.h"
 #include "exchange/export_writer.h"
 #include "platform/dialogs.h"
 
@@ -102,6 +103,7 @@ void DataExport::Execute(const ExportSource* source, QWidget* owner) {
         return;
     }
     progress.finish(owner);
+    if (choice->toFile) rememberExportFolder(QFileInfo(path).absolutePath());
     if (clipboard) {
         QGuiApplication::clipboard()->setText(QString::fromStdString(text));
         Mesaj(settings_.caption, QStringLiteral("Tabelul a fost copiat in Clipboard!"), mkInformation, mbOk);

@@ -78,7 +78,7 @@ std::string bof(uint16_t type) {
 std::string font(bool bold) {
     std::string b;
     R::u16(b, 160);     // 8 point, in twentieths
-    R::u16(b, 0);       // not italic, not struck out
+    R::u16(b, bold ? 0x0001 : 0);  // bold (beside the weight below), not italic, not struck out
     R::u16(b, 0x7FFF);  // automatic colour
     R::u16(b, bold ? 700 : 400);
     R::u16(b, 0);  // no super- or subscript
@@ -179,8 +179,8 @@ void writeExcel5(const WriteContext& context, OutputSink& out) {
     const auto& columns = source.columns();
     const int rows = source.rowCount();
     if (rows + 1 > kExcel5MaxRows)
-        throw engine::ValueError("An Excel 5.0 sheet holds at most " + std::to_string(kExcel5MaxRows) +
-                                 " rows; this table has " + std::to_string(rows + 1));
+        throw engine::ValueError("O foaie Excel 5.0 are cel mult " + std::to_string(kExcel5MaxRows) +
+                                 " randuri; tabelul are " + std::to_string(rows + 1) + ".");
     RecordStream s;
     size_t sheetOffsetAt = 0;
     workbookGlobals(s, "Export", sheetOffsetAt);
@@ -207,7 +207,7 @@ void writeExcel5(const WriteContext& context, OutputSink& out) {
             const uint16_t format = columns[c].rightAligned ? kValueRight : kValueLeft;
             if (text.empty()) {
                 s.record(kBlank, cellHead(r + 1, int(c), format));
-            } else if (readsAsNumber(text, number)) {
+            } else if (!columns[c].text && readsAsNumber(text, number)) {
                 std::string b = cellHead(r + 1, int(c), format);
                 R::f64(b, number);
                 s.record(kNumber, b);

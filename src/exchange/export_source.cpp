@@ -24,7 +24,7 @@ DatasetExportSource::DatasetExportSource(const engine::Dataset& dataset, const s
         const engine::FieldType type = dataset.fields()[size_t(index)].type;
         fields_.push_back(index);
         textFields_.push_back(type == engine::FieldType::Text);
-        columns_.push_back({c.caption, type == engine::FieldType::Number});
+        columns_.push_back({c.caption, type == engine::FieldType::Number, type == engine::FieldType::Text});
     }
 }
 

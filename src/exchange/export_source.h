@@ -14,6 +14,10 @@ namespace exchange {
 struct ExportColumn {
     QString caption;
     bool rightAligned = false;  // numbers stand right, texts left
+    // A text field's column: its cells are text cells in the spreadsheet
+    // outputs even when they read as numbers, so that a title number 0045
+    // comes back as 0045 and not as 45.
+    bool text = false;
 };
 
 // The rows an export writes: captions over columns, and each cell as the
@@ -69,7 +73,7 @@ private:
 
 // A cell text that reads as a number (an optional minus, digits, an optional
 // point and digits), and its value; the spreadsheet outputs write those as
-// number cells.
+// number cells, but in a text column.
 bool readsAsNumber(const std::string& text, double& value);
 
 }  // namespace exchange

@@ -1,6 +1,5 @@
 #include "exchange/export_writer.h"
 
-#include <QFile>
 
 #include "data/progress.h"
 #include "exchange/output_sink.h"
@@ -47,16 +46,9 @@ void writeExport(const ExportSource& source, ExportFormat format, const QString&
         writeXlsx(context, path);
         return;
     }
-    // Only a file this export created is removed when the writing fails.
     OutputSink out(path);
-    try {
-        writeDocument(context, format, out);
-        out.finish();
-    } catch (...) {
-        out.abandon();
-        QFile::remove(path);
-        throw;
-    }
+    writeDocument(context, format, out);
+    out.finish();
 }
 
 std::string clipboardText(const ExportSource& source, const ExportOptions& options, data::Progress* progress) {

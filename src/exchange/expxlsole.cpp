@@ -31,14 +31,14 @@ void TExpXLSOLE::CloseWorkbook() {
     const QString source = openedFile_;
     openedFile_.clear();
     if (WorkbookCopyName.isEmpty())
-        throw WorkbookError("No free name XLSTmp0 ... XLSTmp100 is left for the copy of the workbook");
+        throw WorkbookError("Nu mai este liber nici un nume XLSTmp0 ... XLSTmp100 pentru copia registrului.");
     QFile::remove(WorkbookCopyName);
     if (!QFile::copy(source, WorkbookCopyName))
-        throw WorkbookError("The copy " + WorkbookCopyName.toStdString() + " of the workbook cannot be written");
+        throw WorkbookError("Copia registrului, " + WorkbookCopyName.toStdString() + ", nu poate fi scrisa.");
 }
 
 const WorkbookReader& TExpXLSOLE::sheet() const {
-    if (!XCell) throw WorkbookError("No workbook is open");
+    if (!XCell) throw WorkbookError("Nu este deschis nici un registru.");
     return *XCell;
 }
 

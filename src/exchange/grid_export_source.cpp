@@ -20,7 +20,7 @@ GridExportSource::GridExportSource(const std::vector<ui::GridColumn>& columns, e
         const engine::FieldDef* def = model_->fieldDefOfColumn(i);
         const bool right = c.alignment ? bool(c.alignment & Qt::AlignRight)
                                        : def && def->type == engine::FieldType::Number;
-        columns_.push_back({title, right});
+        columns_.push_back({title, right, def && def->type == engine::FieldType::Text});
     }
 }
 

@@ -1,51 +1,51 @@
 #include "exchange/output_sink.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "engine/codepage.h"
 #include "engine/errors.h"
+#include "platform/native_path.h"
 
 namespace exchange {
 
 OutputSink::OutputSink(std::string& text) : buffer_(own_), text_(&text) { text.clear(); }
 
-OutputSink::OutputSink(const QString& path) : buffer_(own_), path_(path.toStdString()) {
-    file_ = std::fopen(path_.c_str(), "wb");
-    if (!file_) fail("cannot be created");
+OutputSink::OutputSink(const QString& path) : buffer_(own_), path_(platform::nativePath(path)) {
+    const size_t cut = path_.find_last_of(engine::os::kSeparator);
+    const std::string folder = cut == std::string::npos ? std::string(".") : path_.substr(0, cut == 0 ? 1 : cut);
+    file_ = engine::os::File::createUnique(folder, "~terralog-", partial_);
+    if (!file_) fail("nu poate fi creat", engine::os::lastError());
+    // A document for the clerk, not a private scratch file.
+    file_.defaultPermissions();
 }
 
-OutputSink::~OutputSink() {
-    if (file_) std::fclose(file_);
-}
+OutputSink::~OutputSink() { abandon(); }
 
 void OutputSink::flush() {
     if (text_) {
         text_->append(buffer_);
     } else if (file_ && !buffer_.empty()) {
-        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) fail("cannot be written");
+        if (!file_.writeAt(written_, buffer_)) fail("nu poate fi scris", engine::os::lastError());
+        written_ += buffer_.size();
     }
     buffer_.clear();
 }
 
 void OutputSink::finish() {
     flush();
-    if (file_) {
-        const int closed = std::fclose(file_);
-        file_ = nullptr;
-        if (closed != 0) fail("cannot be written");
-    }
+    if (!file_) return;
+    file_.close();
+    if (!engine::os::rename(partial_, path_)) fail("nu poate fi scris", engine::os::lastError());
+    partial_.clear();
 }
 
-void OutputSink::fail(const char* what) {
-    const std::string reason = errno ? std::string(": ") + std::strerror(errno) : std::string();
-    throw engine::TableError("The file " + path_ + " " + what + reason);
+void OutputSink::fail(const char* what, const engine::os::Error& error) {
+    throw engine::TableError("Fisierul " + path_ + " " + what + ": " + engine::os::describe(error));
 }
 
 void OutputSink::abandon() {
     buffer_.clear();
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+    file_.close();
+    if (!partial_.empty()) engine::os::remove(partial_);
+    partial_.clear();
 }
 
 namespace {

@@ -1,20 +1,24 @@
 #pragma once
 
-#include <cstdio>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include <QString>
 
+#include "engine/os.h"
+
 namespace exchange {
 
 // Bytes of an export on their way to a file (buffered, every failure thrown
-// as engine::TableError naming the file) or into a string.
+// as engine::TableError naming the file) or into a string. A file is written
+// under a name of its own beside the target and takes the target's name only
+// when complete: a failed export leaves what the target held before.
 class OutputSink {
 public:
     // Into `text`.
     explicit OutputSink(std::string& text);
-    // Into a new file at `path` (an existing one is replaced).
+    // Into a new file at `path` (an existing one is replaced at finish()).
     explicit OutputSink(const QString& path);
     ~OutputSink();
     OutputSink(const OutputSink&) = delete;
@@ -28,21 +32,23 @@ public:
         buffer_.push_back(c);
         if (buffer_.size() >= kFlushSize) flush();
     }
-    // Writes what is buffered and closes the file; throws when it failed.
+    // Writes what is buffered and puts the file in place; throws when it failed.
     void finish();
-    // Closes the file without writing what is buffered.
+    // Drops the partial file; the target stays as it was.
     void abandon();
 
 private:
     static constexpr size_t kFlushSize = 1 << 16;
     void flush();
-    [[noreturn]] void fail(const char* what);
+    [[noreturn]] void fail(const char* what, const engine::os::Error& error);
 
     std::string own_;
     std::string& buffer_;
     std::string* text_ = nullptr;
-    std::FILE* file_ = nullptr;
-    std::string path_;
+    engine::os::File file_;
+    uint64_t written_ = 0;
+    std::string path_;     // the target
+    std::string partial_;  // the file being written
 };
 
 // Texts of the 8-bit formats: code page 1250; a character it lacks becomes

@@ -103,6 +103,8 @@ void csvField(OutputSink& out, const std::string& value) {
     out.put('"');
 }
 
+bool textColumn(const WriteContext& context, size_t column) { return context.source.columns()[column].text; }
+
 // Walks the caption row and then every row, calling field(column, text) for
 // each cell and endRow() after each row.
 template <typename Field, typename EndRow>
@@ -174,12 +176,12 @@ void writeDif(const WriteContext& context, OutputSink& out) {
     bool rowOpen = true;
     eachCell(
         context,
-        [&](size_t, const std::string& text, bool caption) {
+        [&](size_t column, const std::string& text, bool caption) {
             if (!rowOpen) {
                 out.write("-1,0\r\nBOT\r\n");
                 rowOpen = true;
             }
-            if (!caption && readsAsNumber(text, number)) {
+            if (!caption && !textColumn(context, column) && readsAsNumber(text, number)) {
                 out.write("0," + text + "\r\nV\r\n");
             } else {
                 out.write("1,0\r\n" + quotedText(text) + "\r\n");
@@ -201,7 +203,7 @@ void writeSylk(const WriteContext& context, OutputSink& out) {
         [&](size_t c, std::string text, bool caption) {
             if (text.empty()) return;
             out.write("C;Y" + std::to_string(row) + ";X" + std::to_string(c + 1) + ";K");
-            if (!caption && readsAsNumber(text, number)) {
+            if (!caption && !textColumn(context, c) && readsAsNumber(text, number)) {
                 out.write(text);
             } else {
                 flatten(text);

@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "exchange/workbook_readers.h"
+#include "platform/native_path.h"
 
 namespace exchange {
 
@@ -22,17 +23,18 @@ QString numberText(double value) {
 std::unique_ptr<WorkbookReader> openWorkbookFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw WorkbookError("The workbook " + path.toStdString() + " cannot be opened: " + file.errorString().toStdString());
+        throw WorkbookError("Fisierul " + platform::nativePath(path) + " nu poate fi deschis: " +
+                            file.errorString().toStdString() + ".");
     const QByteArray head = file.read(8);
     file.close();
     static const char oleMagic[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
     if (head == QByteArray(oleMagic, 8)) return openXlsWorkbook(path);
     if (head.startsWith("PK")) {
-        const ZipArchive zip(path);
+        const ZipArchive zip(path, "registru Excel sau OpenDocument");
         if (zip.has("xl/workbook.xml")) return openXlsxWorkbook(path);
         if (zip.has("content.xml")) return openOdsWorkbook(path);
     }
-    throw WorkbookError("The file " + path.toStdString() + " is not an Excel or OpenDocument workbook");
+    throw WorkbookError("Fisierul " + platform::nativePath(path) + " nu este un registru Excel sau OpenDocument.");
 }
 
 void CellGrid::set(int row, int column, QString text) {

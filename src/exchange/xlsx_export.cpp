@@ -43,7 +43,8 @@ struct PartialFile {
 
 void check(lxw_error error, const QString& path) {
     if (error != LXW_NO_ERROR)
-        throw engine::TableError("The file " + path.toStdString() + " cannot be written: " + lxw_strerror(error));
+        throw engine::TableError("Fisierul " + QDir::toNativeSeparators(path).toStdString() + " nu poate fi scris: " +
+                                 lxw_strerror(error));
 }
 
 // libxlsxwriter compresses the whole sheet in workbook_close, which takes as
@@ -95,22 +96,34 @@ void writeXlsx(const WriteContext& context, const QString& path) {
     const ExportSource& source = context.source;
     const auto& columns = source.columns();
     if (source.rowCount() + 1 > int(LXW_ROW_MAX))
-        throw engine::ValueError("An Excel 2007+ sheet holds at most " + std::to_string(LXW_ROW_MAX) + " rows");
+        throw engine::ValueError("O foaie Excel 2007 are cel mult " + std::to_string(LXW_ROW_MAX) + " randuri.");
     // The workbook is written under a name of its own beside the target, which
     // it replaces once complete; libxlsxwriter names files in the C library's
     // way, which on Windows cannot reach every name.
-    const QString partial = QFileInfo(path).absolutePath() + QStringLiteral("/~terralog-") +
-                            QString::number(QCoreApplication::applicationPid()) + QStringLiteral(".xlsx.tmp");
+    const std::string target = platform::nativePath(path);
+    const auto cannotCreate = [&] {
+        return engine::TableError("Fisierul " + target + " nu poate fi creat: " +
+                                  engine::os::describe(engine::os::lastError()));
+    };
+    std::string reserved;
+    {
+        // A name no other export takes, this process's included.
+        const engine::os::File file =
+            engine::os::File::createUnique(platform::nativePath(QFileInfo(path).absolutePath()), "~terralog-", reserved);
+        if (!file) throw cannotCreate();
+        file.defaultPermissions();
+    }
+    const QString partial = QString::fromStdString(reserved);
     const QByteArray file = platform::crtFileName(partial);
     QByteArray tmpdir = platform::crtFileName(QDir::tempPath());
-    if (file.isEmpty()) throw engine::TableError("The file " + path.toStdString() + " cannot be created");
     PartialFile guard{partial};
+    if (file.isEmpty()) throw cannotCreate();
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = tmpdir.isEmpty() ? nullptr : tmpdir.data();
     options.use_zip64 = LXW_TRUE;
     lxw_workbook* raw = workbook_new_opt(file.constData(), &options);
-    if (!raw) throw engine::TableError("The file " + path.toStdString() + " cannot be created");
+    if (!raw) throw cannotCreate();
     std::unique_ptr<lxw_workbook, WorkbookCloser> book(raw);
     lxw_worksheet* sheet = workbook_add_worksheet(raw, "Export");
     lxw_format* header[2] = {captionFormat(raw, false), captionFormat(raw, true)};
@@ -137,7 +150,7 @@ void writeXlsx(const WriteContext& context, const QString& path) {
             source.cell(r, int(c), text);
             if (text.empty()) continue;
             sheetBytes += kCellMarkup + text.size();
-            check(readsAsNumber(text, number) ? worksheet_write_number(sheet, row, col, number, nullptr)
+            check(!columns[c].text && readsAsNumber(text, number) ? worksheet_write_number(sheet, row, col, number, nullptr)
                                               : worksheet_write_string(sheet, row, col, text.c_str(), nullptr),
                   path);
         }
@@ -145,7 +158,7 @@ void writeXlsx(const WriteContext& context, const QString& path) {
     }
     check(closeShowingProgress(book.release(), partial, sheetBytes, context.progress, source.rowCount()), path);
     if (!engine::os::rename(platform::nativePath(partial), platform::nativePath(path)))
-        throw engine::TableError("The file " + path.toStdString() + " cannot be written: " +
+        throw engine::TableError("Fisierul " + target + " nu poate fi scris: " +
                                  engine::os::describe(engine::os::lastError()));
     guard.placed = true;
 }

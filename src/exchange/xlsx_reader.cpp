@@ -5,6 +5,7 @@
 #include <expat.h>
 
 #include <charconv>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -20,22 +21,25 @@ class PartReader {
 public:
     virtual ~PartReader() = default;
 
-    // `what` names the part in errors: "The part xl/workbook.xml".
-    void parse(const std::string& bytes, const std::string& what) {
-        XML_Parser parser = XML_ParserCreateNS(nullptr, kSeparator);
-        if (!parser) throw WorkbookError("No memory to read " + what);
-        parser_ = parser;
-        XML_SetUserData(parser, this);
-        XML_SetElementHandler(parser, &PartReader::onStart, &PartReader::onEnd);
-        XML_SetCharacterDataHandler(parser, &PartReader::onText);
-        const bool parsed = XML_Parse(parser, bytes.data(), int(bytes.size()), XML_TRUE) == XML_STATUS_OK;
-        const std::string error = parsed ? std::string() : XML_ErrorString(XML_GetErrorCode(parser));
-        const unsigned long line = XML_GetCurrentLineNumber(parser);
-        XML_ParserFree(parser);
-        parser_ = nullptr;
-        if (!problem.empty()) throw WorkbookError(what + " " + problem);
-        if (!parsed)
-            throw WorkbookError(what + " is not well-formed XML: " + error + " (line " + std::to_string(line) + ")");
+    // Parses the member a piece at a time, as it is inflated.
+    void parse(const ZipArchive& zip, const std::string& name, const char* noun) {
+        ZipMember member(zip, name, noun);
+        const std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(XML_ParserCreateNS(nullptr, kSeparator),
+                                                                           XML_ParserFree);
+        if (!parser) member.fail("nu poate fi citita: memoria nu ajunge");
+        parser_ = parser.get();
+        XML_SetUserData(parser_, this);
+        XML_SetElementHandler(parser_, &PartReader::onStart, &PartReader::onEnd);
+        XML_SetCharacterDataHandler(parser_, &PartReader::onText);
+        for (;;) {
+            const std::string_view piece = member.next();
+            const bool last = piece.empty();
+            if (XML_Parse(parser_, piece.data(), int(piece.size()), last) != XML_STATUS_OK) break;
+            if (last) return;
+        }
+        if (!problem.empty()) member.fail(problem);
+        member.fail("nu este XML corect (linia " + std::to_string(XML_GetCurrentLineNumber(parser_)) + ", coloana " +
+                    std::to_string(XML_GetCurrentColumnNumber(parser_)) + ")");
     }
 
 protected:
@@ -220,12 +224,12 @@ protected:
                 std::from_chars(r.data(), r.data() + r.size(), row_);
             }
             column_ = 0;
-            if (row_ < 1 || row_ > kMaxSheetRows) fail("has a row out of range");
+            if (row_ < 1 || row_ > kMaxSheetRows) fail("are un rand in afara limitelor");
         } else if (name == "c") {
             const std::string_view reference = attribute(attributes, "r");
             const int given = reference.empty() ? 0 : columnOf(reference);
             column_ = given > 0 ? given : column_ + 1;
-            if (given < 0 || column_ > kMaxSheetColumns) fail("has a column out of range");
+            if (given < 0 || column_ > kMaxSheetColumns) fail("are o coloana in afara limitelor");
             type_ = attribute(attributes, "t");
             value_.clear();
             inline_.begin();
@@ -258,7 +262,7 @@ private:
             const auto [end, error] = std::from_chars(value_.data(), value_.data() + value_.size(), index);
             if (value_.empty() || error != std::errc() || end != value_.data() + value_.size() ||
                 index >= strings_.size()) {
-                fail("names a shared string it lacks");
+                fail("trimite la un text comun care lipseste");
                 return;
             }
             text = strings_[index];
@@ -287,26 +291,26 @@ private:
 // The path of the first worksheet's part.
 std::string firstSheetPart(const ZipArchive& zip) {
     FirstSheet sheet;
-    sheet.parse(zip.read("xl/workbook.xml"), "The part xl/workbook.xml");
-    if (sheet.id.empty()) throw WorkbookError("The workbook names no worksheet");
+    sheet.parse(zip, "xl/workbook.xml", "Partea");
+    if (sheet.id.empty()) zip.refuse("registrul nu are nicio foaie");
     RelationshipTarget relationship(sheet.id);
-    relationship.parse(zip.read("xl/_rels/workbook.xml.rels"), "The part xl/_rels/workbook.xml.rels");
-    if (!relationship.found) throw WorkbookError("The workbook's first worksheet has no part");
+    relationship.parse(zip, "xl/_rels/workbook.xml.rels", "Partea");
+    if (!relationship.found) zip.refuse("prima foaie nu se gaseste in arhiva");
     if (!relationship.target.empty() && relationship.target.front() == '/') return relationship.target.substr(1);
     return "xl/" + relationship.target;
 }
 
 }  // namespace
 
-std::unique_ptr<WorkbookReader> openXlsxWorkbook(const QString& path) {
-    const ZipArchive zip(path);
+std::unique_ptr<WorkbookReader> openXlsxWorkbook(const QString& path, size_t pieceSize) {
+    const ZipArchive zip(path, "registru Excel", pieceSize);
     SharedStrings shared;
     const std::string stringsPart = "xl/sharedStrings.xml";
-    if (zip.has(stringsPart)) shared.parse(zip.read(stringsPart), "The part " + stringsPart);
+    if (zip.has(stringsPart)) shared.parse(zip, stringsPart, "Partea");
     const std::string part = firstSheetPart(zip);
     auto grid = std::make_unique<CellGrid>();
     SheetCells cells(shared.strings, *grid);
-    cells.parse(zip.read(part), "The sheet " + part);
+    cells.parse(zip, part, "Foaia");
     return grid;
 }
 

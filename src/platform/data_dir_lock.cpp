@@ -15,14 +15,17 @@ QString absoluteClean(const QString& path) { return QDir::cleanPath(QFileInfo(pa
 
 DataDirLock::~DataDirLock() { unlock(); }
 
-bool DataDirLock::lock(const QString& dataDir) {
+bool DataDirLock::lock(const QString& dataDir, bool wait) {
     const QString wanted = absoluteClean(dataDir);
     if (locked() && dataDir_ == wanted) return true;
     unlock();
     const std::string folder = nativePath(wanted);
     if (engine::holdsFolderLock(folder, engine::FolderLock::Kind::Holder)) return false;
     try {
-        lock_ = engine::FolderLock::tryTake(folder, engine::FolderLock::Kind::Holder, engine::os::LockMode::Exclusive);
+        lock_ = wait ? engine::FolderLock(folder, engine::FolderLock::Kind::Holder, engine::os::LockMode::Exclusive)
+                     : engine::FolderLock::tryTake(folder, engine::FolderLock::Kind::Holder, engine::os::LockMode::Exclusive);
+    } catch (const engine::FolderBusyError&) {
+        return false;
     } catch (const engine::TableError&) {
         throw PlatformError(QStringLiteral("Directorul %1 nu poate fi deschis: %2.")
                                 .arg(QDir::toNativeSeparators(QFileInfo(wanted).absolutePath()), systemErrorText()));

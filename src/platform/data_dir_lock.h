@@ -23,7 +23,9 @@ public:
     // directory); false when another holder has it, in this process or
     // another. Throws PlatformError when the folder that holds dataDir
     // cannot be opened.
-    bool lock(const QString& dataDir);
+    // With `wait`, another program's hold is waited for as the engine's
+    // policy says (engine::setFolderWaitPolicy).
+    bool lock(const QString& dataDir, bool wait = false);
     void unlock();
 
     bool holds(const QString& dataDir) const;

@@ -1,8 +1,10 @@
 #include "platform/dialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,8 +17,21 @@
 namespace platform {
 namespace {
 
+// The kind of a file in the file dialog's "Tip" column. Qt would take the
+// system's descriptions of file types in the language of the process's
+// locale, which is C for the fixed number formats; its own words for a
+// folder and a file follow the Romanian translation instead.
+class FileTypes : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override {
+        if (info.isDir()) return QCoreApplication::translate("QAbstractFileIconProvider", "Folder");
+        if (info.suffix().isEmpty()) return QCoreApplication::translate("QAbstractFileIconProvider", "File");
+        return QCoreApplication::translate("QAbstractFileIconProvider", "%1 File").arg(info.suffix().toUpper());
+    }
+};
+
 std::optional<QString> askFileName(DialogKind kind, QWidget* parent, const QString& title, const QString& filter,
-                                   const QString& defaultExtension, const QString& folder) {
+                                   const QString& defaultExtension, const QString& folder, ReplaceQuestion replace) {
     if (Interaction::scripted()) {
         DialogRequest request;
         request.kind = kind;
@@ -32,6 +47,9 @@ std::optional<QString> askFileName(DialogKind kind, QWidget* parent, const QStri
     dialog.setAcceptMode(kind == DialogKind::SaveFile ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(kind == DialogKind::SaveFile ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(defaultExtension);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, replace == ReplaceQuestion::AskedByProgram);
+    static FileTypes types;
+    dialog.setIconProvider(&types);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
@@ -40,12 +58,14 @@ std::optional<QString> askFileName(DialogKind kind, QWidget* parent, const QStri
 
 std::optional<QString> askOpenFileName(QWidget* parent, const QString& title, const QString& filter,
                                        const QString& defaultExtension, const QString& folder) {
-    return askFileName(DialogKind::OpenFile, parent, title, filter, defaultExtension, folder);
+    return askFileName(DialogKind::OpenFile, parent, title, filter, defaultExtension, folder,
+                       ReplaceQuestion::AskedByDialog);
 }
 
 std::optional<QString> askSaveFileName(QWidget* parent, const QString& title, const QString& filter,
-                                       const QString& defaultExtension, const QString& folder) {
-    return askFileName(DialogKind::SaveFile, parent, title, filter, defaultExtension, folder);
+                                       const QString& defaultExtension, const QString& folder,
+                                       ReplaceQuestion replace) {
+    return askFileName(DialogKind::SaveFile, parent, title, filter, defaultExtension, folder, replace);
 }
 
 std::optional<QString> askText(QWidget* parent, const QString& caption, const QString& prompt,

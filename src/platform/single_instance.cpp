@@ -6,7 +6,12 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QStandardPaths>
 #include <QThread>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace platform {
 namespace {
@@ -15,10 +20,28 @@ const QByteArray kActivate = "activate\n";
 
 // Socket and lock names may not hold every character of a title, and two
 // users of one machine each run their own instance.
-QString instanceName(const QString& title) {
+QString baseName(const QString& title) {
     const QByteArray user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME")).toUtf8();
     const QByteArray hash = QCryptographicHash::hash(title.toUtf8() + '\0' + user, QCryptographicHash::Sha1).toHex();
-    return QStringLiteral("terralog-") + QString::fromLatin1(hash.left(16));
+    QString name = QStringLiteral("terralog-") + QString::fromLatin1(hash.left(16));
+#ifdef Q_OS_WIN
+    DWORD session = 0;
+    if (ProcessIdToSessionId(GetCurrentProcessId(), &session)) name += QStringLiteral("-s%1").arg(session);
+#endif
+    return name;
+}
+
+// Windows names a pipe, seen machine-wide; elsewhere the socket is a file
+// in the user's runtime folder (Qt falls back to a private folder of the
+// user when the session has none).
+QString instanceName(const QString& title) {
+#ifdef Q_OS_WIN
+    return baseName(title);
+#else
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    return QDir(folder).filePath(baseName(title));
+#endif
 }
 
 }  // namespace
@@ -28,8 +51,16 @@ SingleInstance::SingleInstance(const QString& title, QObject* parent)
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::claim(int timeoutMs) {
-    lock_ = std::make_unique<QLockFile>(QDir(QDir::tempPath()).filePath(name_ + QStringLiteral(".lock")));
+QString SingleInstance::lockFileName() const {
+#ifdef Q_OS_WIN
+    return QDir(QDir::tempPath()).filePath(name_ + QStringLiteral(".lock"));
+#else
+    return name_ + QStringLiteral(".lock");
+#endif
+}
+
+SingleInstance::Claim SingleInstance::claim(int timeoutMs) {
+    lock_ = std::make_unique<QLockFile>(lockFileName());
     // Only a dead owner makes a lock stale, never its age.
     lock_->setStaleLockTime(0);
     if (lock_->tryLock(0)) {
@@ -38,7 +69,7 @@ bool SingleInstance::claim(int timeoutMs) {
         QLocalServer::removeServer(name_);  // a socket file left by a crash
         server_->listen(name_);
         connect(server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnection);
-        return true;
+        return Claim::Own;
     }
     lock_.reset();
     // The running instance may still be starting: try until it listens.
@@ -51,11 +82,11 @@ bool SingleInstance::claim(int timeoutMs) {
             socket.waitForBytesWritten(1000);
             socket.disconnectFromServer();
             if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
-            return false;
+            return Claim::RunningAsked;
         }
         QThread::msleep(50);
     }
-    return false;
+    return Claim::RunningUnreachable;
 }
 
 void SingleInstance::acceptConnection() {

@@ -50,8 +50,9 @@ TRaportF::TRaportF(QWidget* parent)
         {QStringLiteral("PARCELA"), QStringLiteral("Parcela"), true, centred, {}, 60},
         {QStringLiteral("LOT"), QStringLiteral("Lotul"), true, centred, {}, 50},
         {QStringLiteral("SUPRAF"), QStringLiteral("Supra- fata"), true, {}, QStringLiteral("0.0000"), 80},
-        {QStringLiteral("LUNG"), QStringLiteral("Lungime"), true, {}, {}, 65},
-        {QStringLiteral("LAT"), QStringLiteral("Latime"), true, {}, {}, 65},
+        // Lengths and widths show four decimals, as the areas do.
+        {QStringLiteral("LUNG"), QStringLiteral("Lungime"), true, {}, QStringLiteral("0.0000"), 65},
+        {QStringLiteral("LAT"), QStringLiteral("Latime"), true, {}, QStringLiteral("0.0000"), 65},
         {QStringLiteral("COMENT"), QStringLiteral("Detalii"), true, {}, {}, 120},
     });
 }

@@ -1,6 +1,10 @@
 #include "reports/report_form.h"
 
+#include <algorithm>
+
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -13,7 +17,9 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -25,6 +31,7 @@
 #include "data/data_store.h"
 #include "data/text_routines.h"
 #include "exchange/data_export.h"
+#include "exchange/export_folder.h"
 #include "exchange/grid_export_source.h"
 #include "platform/dialogs.h"
 #include "reports/annex_summary.h"
@@ -113,12 +120,20 @@ ReportForm::ReportForm(const QString& header, const QString& countCaption, QWidg
     filterSlot_->setContentsMargins(0, 0, 0, 0);
     body->addLayout(filterSlot_);
 
-    SMDBGrid3 = new ui::DataGrid(this);
+    // The report over the totals; the clerk may move the border between them.
+    Splitter = new QSplitter(Qt::Vertical, this);
+    Splitter->setObjectName(QStringLiteral("Splitter"));
+    Splitter->setChildrenCollapsible(false);
+    SMDBGrid3 = new ui::DataGrid(Splitter);
     SMDBGrid3->setObjectName(QStringLiteral("SMDBGrid3"));
     SMDBGrid3->setDataset(&Tx);
-    SMDBGrid3->horizontalHeader()->setStretchLastSection(true);
-    body->addWidget(SMDBGrid3, 1);
-    body->addWidget(buildBottom(countCaption));
+    // The holders take the width the other columns leave.
+    SMDBGrid3->fitColumnsToContents(QStringLiteral("TITULAR"));
+    Splitter->addWidget(SMDBGrid3);
+    Splitter->addWidget(buildBottom(countCaption));
+    Splitter->setStretchFactor(0, 1);
+    Splitter->setStretchFactor(1, 0);
+    body->addWidget(Splitter, 1);
 
     connect(CloseB, &QToolButton::clicked, this, &ReportForm::CloseBClick);
     connect(LbSpeedButton1, &QToolButton::clicked, this, &ReportForm::LbSpeedButton1Click);
@@ -127,6 +142,22 @@ ReportForm::ReportForm(const QString& header, const QString& countCaption, QWidg
     connect(SMDBGrid3, &ui::DataGrid::titleClicked, this, &ReportForm::SMDBGrid3TitleClick);
     connect(SMDBGrid3, &ui::DataGrid::cellClicked, this, &ReportForm::SMDBGrid3CellClick);
     clearFigures();
+}
+
+// The totals take the height their rows need, up to half the room, or more
+// of it when the report's rows need less, so that a selection's 20 to 40
+// sums mostly show without scrolling.
+void ReportForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    const auto heightFor = [](const ui::DataGrid* grid, int rows) {
+        return grid->horizontalHeader()->height() + rows * grid->verticalHeader()->defaultSectionSize() +
+               2 * grid->frameWidth() + grid->horizontalScrollBar()->sizeHint().height();
+    };
+    const int room = Splitter->height() - Splitter->handleWidth();
+    const int wanted = heightFor(DBGrid1, std::max(ToX.isOpen() ? ToX.recordCount() : 0, 8));
+    const int reportWanted = heightFor(SMDBGrid3, Tx.isOpen() ? Tx.recordCount() : 0);
+    const int bottom = std::clamp(wanted, DBGrid1->minimumHeight(), std::max(room / 2, room - reportWanted));
+    Splitter->setSizes({room - bottom, bottom});
 }
 
 ReportForm::~ReportForm() {
@@ -149,8 +180,9 @@ QWidget* ReportForm::buildBottom(const QString& countCaption) {
         {QStringLiteral("TT"), QStringLiteral("Suprafata"), true, {}, QStringLiteral("0.0000"), 110},
     });
     DBGrid1->setDataset(&ToX);
-    DBGrid1->setFixedSize(440, 170);
-    row->addWidget(DBGrid1);
+    DBGrid1->fitColumnsToContents(QStringLiteral("CATEG"));
+    DBGrid1->setMinimumSize(440, 170);
+    row->addWidget(DBGrid1, 1);
 
     auto* figures = new QWidget(bottom);
     auto* grid = new QGridLayout(figures);
@@ -194,7 +226,6 @@ QWidget* ReportForm::buildBottom(const QString& countCaption) {
     buttonColumn->setLayout(buttons);
     buttonColumn->setFixedWidth(250);
     row->addWidget(buttonColumn);
-    row->addStretch();
     return bottom;
 }
 
@@ -322,6 +353,7 @@ void ReportForm::prepareOpening() {
                                       QLatin1Char('"'),
                                   QStringLiteral("ORDER BY IDANEXA")});
         Anex.open();
+        SMDBGrid3->setSortField(sortedField());
         // The rebuild opens the two queries; opening them before it would
         // run both statements twice.
         prepared_ = true;
@@ -489,12 +521,28 @@ std::unique_ptr<exchange::GridExportSource> ReportForm::exportSource() const {
 void ReportForm::TiparesteBClick() {
     if (!Tx.isOpen()) return;
     QPrinter printer(QPrinter::HighResolution);
+    preparePrinter(printer);
+    if (!platform::askPrinter(this, printer)) return;
+    print(printer);
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        exchange::rememberExportFolder(QFileInfo(printer.outputFileName()).absolutePath());
+}
+
+QString ReportForm::printFileProposal(const QDate& day) const {
+    return QDir(exchange::lastExportFolder(store().AppDir()))
+        .filePath(HeaderBand1->caption() + QLatin1Char(' ') + day.toString(QStringLiteral("dd.MM.yyyy")) +
+                  QStringLiteral(".pdf"));
+}
+
+void ReportForm::preparePrinter(QPrinter& printer) const {
     printer.setDocName(HeaderBand1->caption());
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
-    if (!platform::askPrinter(this, printer)) return;
-    print(printer);
+    // The print dialog proposes this file when the user prints to PDF; a
+    // real printer, where there is one, stays its first choice.
+    printer.setOutputFileName(printFileProposal(QDate::currentDate()));
+    printer.setOutputFormat(QPrinter::NativeFormat);
 }
 
 int ReportForm::print(QPagedPaintDevice& device) {
@@ -550,6 +598,13 @@ void ReportForm::SMDBGrid3TitleClick(const QString& field) {
     }
     Tx.locate("IDTP", current);
     Tx.enableControls();
+    SMDBGrid3->setSortField(sortedField());
+}
+
+QString ReportForm::sortedField() const {
+    // "ORDER BY T.TITULAR": the field without its table.
+    QString field = QString::fromStdString(Tx.lines()[size_t(kSortLine)]).section(QLatin1Char(' '), 2).trimmed();
+    return field.section(QLatin1Char('.'), -1);
 }
 
 void ReportForm::SMDBGrid3CellClick(const QString&) {

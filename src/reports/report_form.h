@@ -18,7 +18,10 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QDate;
 class QPagedPaintDevice;
+class QPrinter;
+class QSplitter;
 class QToolButton;
 class QVBoxLayout;
 
@@ -76,6 +79,11 @@ public:
     void ExportBClick();
     // "Tipareste": the report on the printer the print dialog sets up.
     void TiparesteBClick();
+    // The printer as the print dialog receives it: A4 landscape, and for
+    // printing to PDF the file "RAPORT GENERAL 10.12.2026.pdf" in the folder
+    // of the last export (the program's folder before any).
+    void preparePrinter(QPrinter& printer) const;
+    QString printFileProposal(const QDate& day) const;
     void SMDBGrid3TitleClick(const QString& field);
     void SMDBGrid3CellClick(const QString& field);
     void TxCalcFields(engine::CalcRow& row);
@@ -113,6 +121,7 @@ public:
     ui::HeaderBand* HeaderBand1;
     QToolButton* CloseB;  // "Iesire"
     QToolButton* ClearB;  // "Sterge alegerile"
+    QSplitter* Splitter;  // the report grid over the totals and figures
     ui::DataGrid* SMDBGrid3;
     ui::DataGrid* DBGrid1;  // the totals
     QLabel* CountLab;       // "Total linii" / "Total titluri"
@@ -170,8 +179,11 @@ protected:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // The field the report is sorted by, as its sort line names it.
+    QString sortedField() const;
     QWidget* buildBottom(const QString& countCaption);
     // The RF lookup of a rebuild, or a store; the per-parcel report opens
     // and closes Ti around it.

@@ -31,6 +31,10 @@ public:
     int Mesaj(const QString& heading, const QString& text, unsigned kind, unsigned buttons) override {
         return ::Mesaj(heading, text, kind, buttons);
     }
+    void MesajList(const QString& heading, const QString& text, const QStringList& lines, unsigned kind,
+                   unsigned buttons) override {
+        ::MesajList(heading, text, lines, kind, buttons);
+    }
     void showProgress(const QString& caption, int maximum) override {
         TContor& c = TContor::instance();
         c.Descr->setText(caption);

@@ -1,7 +1,10 @@
 #include "ui/data_grid.h"
 
+#include <algorithm>
+
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QSignalBlocker>
 #include <QToolTip>
 
 #include "ui/banded_header.h"
@@ -13,6 +16,11 @@ namespace {
 constexpr int kMaxGuessedChars = 30;
 // The cell's margins and grid line around its text.
 constexpr int kCellPadding = 12;
+// A title's margins and the sort indicator beside it.
+constexpr int kTitlePadding = 30;
+// Texts of fields up to this many letters (a village, a category) are short:
+// they give way only after the long ones (a holder, a plot name).
+constexpr int kShortField = 24;
 }  // namespace
 
 DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new DatasetModel(this)), header_(new BandedHeader(this)) {
@@ -37,8 +45,12 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new DatasetMode
         if (int(states_.size()) != model_->columnCount()) resetColumnStates();
         applyColumnLayout();
         applyBands();
+        if (fitting_) fitColumns();
+        showSortIndicator();
         showDatasetRow();
     });
+    // The header moves its indicator on every click; only the form moves it.
+    connect(header_, &QHeaderView::sortIndicatorChanged, this, [this] { showSortIndicator(); });
     connect(header_, &QHeaderView::sectionClicked, this,
             [this](int section) { emit titleClicked(model_->fieldOfColumn(section)); });
     connect(header_, &QHeaderView::sectionResized, this, [this](int section) {
@@ -119,6 +131,107 @@ int DataGrid::defaultWidth(int column) const {
 }
 
 int DataGrid::widthToShow(const QString& widest) const { return fontMetrics().horizontalAdvance(widest) + kCellPadding; }
+
+void DataGrid::fitColumnsToContents(const QString& spareField) {
+    fitting_ = true;
+    spareField_ = spareField;
+    header_->setStretchLastSection(false);
+    fitColumns();
+}
+
+void DataGrid::fitColumns() {
+    const auto& columns = model_->columns();
+    const int count = int(columns.size());
+    const QFontMetrics cellMetrics(font());
+    const QFontMetrics titleMetrics(header_->font());
+    const int rows = model_->rowCount();
+    const int step = rows > kFittedRows ? (rows + kFittedRows - 1) / kFittedRows : 1;
+    enum Kind { Number, ShortText, LongText };
+    std::vector<int> natural(size_t(count), 0), least(size_t(count), 0);
+    std::vector<Kind> kind(size_t(count), ShortText);
+    int spare = -1;
+    int lastVisible = -1;
+    for (int c = 0; c < count; ++c) {
+        if (isColumnHidden(c)) continue;
+        int title = 0;
+        for (const QString& line : columns[size_t(c)].title.split(QLatin1Char('\n')))
+            title = qMax(title, titleMetrics.horizontalAdvance(line));
+        title += kTitlePadding;
+        int content = 0;
+        for (int r = 0; r < rows; r += step) content = qMax(content, cellMetrics.horizontalAdvance(model_->displayText(r, c)));
+        natural[size_t(c)] = qMax(title, content + kCellPadding);
+        least[size_t(c)] = title;
+        const engine::FieldDef* def = model_->fieldDefOfColumn(c);
+        kind[size_t(c)] = def && def->type == engine::FieldType::Number ? Number
+                          : def && def->width > kShortField            ? LongText
+                                                                        : ShortText;
+        lastVisible = c;
+        if (!spareField_.isEmpty() && columns[size_t(c)].field.compare(spareField_, Qt::CaseInsensitive) == 0) spare = c;
+    }
+    if (lastVisible < 0) return;
+    if (spare < 0) spare = lastVisible;
+    std::vector<int> widths = natural;
+    const auto total = [&] {
+        int sum = 0;
+        for (int c = 0; c < count; ++c)
+            if (!isColumnHidden(c)) sum += widths[size_t(c)];
+        return sum;
+    };
+    // The columns of one kind capped alike at the widest width that lets
+    // all fit, none below its title.
+    const auto cap = [&](Kind capped, int available) {
+        const auto widthAt = [&](int limit) {
+            int sum = 0;
+            for (int c = 0; c < count; ++c)
+                if (!isColumnHidden(c))
+                    sum += kind[size_t(c)] == capped ? qMax(least[size_t(c)], qMin(natural[size_t(c)], limit))
+                                                     : widths[size_t(c)];
+            return sum;
+        };
+        int low = 0, high = *std::max_element(natural.begin(), natural.end());
+        while (low < high) {
+            const int limit = (low + high + 1) / 2;
+            if (widthAt(limit) <= available) low = limit;
+            else high = limit - 1;
+        }
+        for (int c = 0; c < count; ++c)
+            if (kind[size_t(c)] == capped) widths[size_t(c)] = qMax(least[size_t(c)], qMin(natural[size_t(c)], low));
+    };
+    const int available = viewport()->width();
+    if (available > 0 && total() > available) {
+        // The long texts (holders, plot names) give way first; the short
+        // ones only when that is not enough. Numbers never do.
+        cap(LongText, available);
+        if (total() > available) cap(ShortText, available);
+    } else if (available > total()) {
+        widths[size_t(spare)] += available - total();
+    }
+    layingOut_ = true;
+    for (int c = 0; c < count; ++c)
+        if (!isColumnHidden(c)) setColumnWidth(c, widths[size_t(c)]);
+    layingOut_ = false;
+}
+
+void DataGrid::setSortField(const QString& field) {
+    sortField_ = field;
+    showSortIndicator();
+}
+
+void DataGrid::showSortIndicator() {
+    const int column = sortField_.isEmpty() ? -1 : model_->columnOfField(sortField_);
+    if (header_->isSortIndicatorShown() == (column >= 0) &&
+        (column < 0 || (header_->sortIndicatorSection() == column && header_->sortIndicatorOrder() == Qt::AscendingOrder)))
+        return;
+    const QSignalBlocker quiet(header_);
+    header_->setSortIndicatorShown(column >= 0);
+    if (column >= 0) header_->setSortIndicator(column, Qt::AscendingOrder);
+    header_->viewport()->update();
+}
+
+void DataGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    if (fitting_) fitColumns();
+}
 
 void DataGrid::applyColumnLayout() {
     layingOut_ = true;

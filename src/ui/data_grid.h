@@ -45,6 +45,23 @@ public:
     // that must never cut their values (a code cut short reads as another).
     int widthToShow(const QString& widest) const;
 
+    // Columns sized from what they show, from now on: each as wide as its
+    // title and the texts of its rows (the first kFittedRows, or as many
+    // spread over all the rows), refitted whenever the rows change or the
+    // grid is resized. When they do not all fit, the columns of long texts
+    // (fields of more than 24 letters: holders, plot names) give way first,
+    // then those of short texts, never below their titles; number columns
+    // keep their whole width. Width to spare goes to the column of
+    // `spareField` (the last one when empty).
+    void fitColumnsToContents(const QString& spareField = QString());
+    static constexpr int kFittedRows = 2000;
+
+    // The column whose title shows the sort indicator, ascending; none for
+    // an empty field. A click on a title moves the indicator only through
+    // the form, which knows whether it sorted.
+    void setSortField(const QString& field);
+    const QString& sortField() const { return sortField_; }
+
     DatasetModel* datasetModel() const { return model_; }
     BandedHeader* bandedHeader() const { return header_; }
 
@@ -60,6 +77,7 @@ signals:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -70,6 +88,8 @@ private:
     void applyColumnLayout();
     void applyBands();
     int defaultWidth(int column) const;
+    void fitColumns();
+    void showSortIndicator();
 
     DatasetModel* model_;
     BandedHeader* header_;
@@ -83,6 +103,9 @@ private:
     std::vector<ColumnState> states_;  // per column of the model
     bool layingOut_ = false;
     std::function<QString(int)> rowHint_;
+    bool fitting_ = false;
+    QString spareField_;
+    QString sortField_;
 };
 
 }  // namespace ui

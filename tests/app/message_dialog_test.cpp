@@ -1,6 +1,8 @@
 #include "app/message_dialog.h"
 
 #include <QLabel>
+#include <QListWidget>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -58,6 +60,42 @@ TEST(Mesaj, GeometryOfTheWindowAndItsBands) {
     EXPECT_TRUE(d.textLabel()->wordWrap());
     EXPECT_EQ(d.headingLabel()->text(), "Stergere linie");
     EXPECT_TRUE(d.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+// A message with a list of lines widens and shows them all in a list that
+// scrolls; the next message without lines has the usual window again.
+TEST(Mesaj, LinesUnderTheTextScrollInAList) {
+    TErori d;
+    QStringList lines;
+    for (int i = 1; i <= 40; ++i)
+        lines << QStringLiteral("Randul %1, coloana 5 (Supr.in CAP): valoarea 1500 nu incape in campul SINCAP (cel mult "
+                                "999.9999)").arg(i);
+    EXPECT_EQ(d.prepare("Import date", "\rValori care nu incap in tabele (40); nu s-a importat nimic:", mkError, mbOk,
+                        lines),
+              1);
+    EXPECT_EQ(d.size(), QSize(TErori::kListWidth, TErori::kListHeight));
+    EXPECT_FALSE(d.listBox()->isHidden());
+    ASSERT_EQ(d.listBox()->count(), 40);
+    EXPECT_EQ(d.listBox()->item(39)->text(), lines.last());
+    EXPECT_EQ(d.bottomBand()->geometry().bottom(), TErori::kListHeight - 1);
+    EXPECT_NEAR(d.button(3)->x() + TErori::kButtonWidth / 2.0, TErori::kListWidth / 2.0, 3);
+    d.show();
+    EXPECT_GT(d.listBox()->verticalScrollBar()->maximum(), 0);
+    d.hide();
+
+    d.prepare("Stergere linie", "Doriti sa stergeti linia?", mkConfirmation, mbDa + mbNu);
+    EXPECT_EQ(d.size(), QSize(345, 177));
+    EXPECT_TRUE(d.listBox()->isHidden());
+    EXPECT_EQ(d.bottomBand()->geometry(), QRect(0, 135, 345, 42));
+}
+
+// Through the test seam the lines follow the text, so a script sees them all.
+TEST(Mesaj, AScriptSeesTheLinesAfterTheText) {
+    platform::ScriptedAnswers answers;
+    answers.message(mrOk);
+    EXPECT_EQ(MesajList("Import date", "\rNu s-a importat nimic:", {"Randul 2", "Randul 3"}, mkError, mbOk), mrOk);
+    ASSERT_EQ(answers.requests().size(), 1u);
+    EXPECT_EQ(answers.requests()[0].text, "\rNu s-a importat nimic:\rRandul 2\rRandul 3");
 }
 
 TEST(Mesaj, EachKindHasItsCaptionAndColours) {

@@ -197,7 +197,7 @@ TEST_F(Startup, ErrorsReachingAnEventHandlerGoToTheErrorBox) {
 TEST_F(Startup, ASecondStartBringsTheMenuForwardRestored) {
     const QString title = "Terralog test " + QUuid::createUuid().toString();
     platform::SingleInstance running(title);
-    ASSERT_TRUE(running.claim());
+    ASSERT_EQ(running.claim(), platform::SingleInstance::Claim::Own);
     QObject::connect(&running, &platform::SingleInstance::activationRequested, &bringRunningInstanceForward);
     QSignalSpy asked(&running, &platform::SingleInstance::activationRequested);
     menu->show();
@@ -205,11 +205,25 @@ TEST_F(Startup, ASecondStartBringsTheMenuForwardRestored) {
     ASSERT_TRUE(menu->isMinimized());
 
     platform::SingleInstance second(title);
-    EXPECT_FALSE(second.claim());
+    EXPECT_EQ(second.claim(), platform::SingleInstance::Claim::RunningAsked);
     ASSERT_TRUE(asked.wait(3000));
     EXPECT_FALSE(menu->isMinimized());
     EXPECT_TRUE(menu->isVisible());
     menu->hide();
+}
+
+// The running instance holds the session's lock but does not answer: the
+// second start says so before it ends.
+TEST_F(Startup, ASecondStartThatCannotReachTheRunningOneSaysSo) {
+    script->message(mrOk);
+    tellRunningInstanceUnreachable();
+    ASSERT_EQ(script->requests().size(), 1u);
+    const platform::DialogRequest& told = lastRequest();
+    EXPECT_EQ(told.kind, DialogKind::Message);
+    EXPECT_EQ(told.messageKind, int(mkError));
+    EXPECT_EQ(told.buttons, int(mbOk));
+    EXPECT_EQ(told.text, "\rTerralog este deja pornit in aceasta sesiune, dar nu raspunde."
+                         "\rInchideti-l si porniti programul din nou.");
 }
 
 }  // namespace

@@ -5,6 +5,11 @@
 #include <memory>
 
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTest>
@@ -147,6 +152,49 @@ TEST_F(BackupWindowTest, ReplacingAnArchiveIsAskedAndNuLeavesItUntouched) {
     script->message(mrOk);
     form21->BE1->click();
     EXPECT_EQ(backup::Archive(path("copie.tlg")).verify().size(), 6u);
+}
+
+// With the real windows, as a clerk meets them: the save dialog takes the
+// name of an existing archive without a question of its own, and only the
+// program asks before replacing it.
+TEST_F(BackupWindowTest, OnlyTheProgramAsksBeforeReplacingAnArchive) {
+    writeFile(path("copie.tlg"), "the old archive");
+    script.reset();
+    QStringList seen;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer user;
+    user.setInterval(20);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            seen << "intrebarea dialogului: " + box->text();
+            box->button(QMessageBox::Yes)->click();
+        } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            if (!seen.contains("dialogul de fisiere")) seen << "dialogul de fisiere";
+            // Again on every tick while the dialog stays, as a busy machine
+            // may not have taken the name yet. Queued, so that the timer
+            // goes on answering what comes next.
+            // The dialog leaves a name typed in its focused edit as it is,
+            // so the focus goes first.
+            if (QWidget* focused = files->focusWidget()) focused->clearFocus();
+            files->selectFile(path("copie.tlg"));
+            QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+        } else if (auto* message = qobject_cast<TErori*>(modal)) {
+            seen << message->textLabel()->text();
+            message->button(1)->click();  // NU
+        } else if (auto* other = qobject_cast<QDialog*>(modal); other && clock.elapsed() > 30000) {
+            seen << "ramas deschis: " + other->windowTitle();
+            other->reject();
+        }
+    });
+    user.start();
+    form21->BitBtn1Click();
+    user.stop();
+    script = std::make_unique<platform::ScriptedAnswers>();
+    EXPECT_EQ(seen, (QStringList{"dialogul de fisiere",
+                                 "Vreti sa inlocuiti salvarea " + QDir::toNativeSeparators(path("copie.tlg")) + "?"}));
+    EXPECT_EQ(readFile(path("copie.tlg")), "the old archive");
 }
 
 TEST_F(BackupWindowTest, ACancelledDialogDoesNothing) {

@@ -25,7 +25,11 @@ std::string builtProgram(const std::string& name) {
 #else
     const std::string suffix;
 #endif
-    return text(testsFolder() / fs::u8path(TERRALOG_PROGRAMS_FROM_TESTS) / fs::u8path(name + suffix));
+    return builtFile(name + suffix);
+}
+
+std::string builtFile(const std::string& relative) {
+    return text(testsFolder() / fs::u8path(TERRALOG_PROGRAMS_FROM_TESTS) / fs::u8path(relative));
 }
 
 }  // namespace testing_paths

@@ -14,5 +14,7 @@ std::string fixture(const std::string& relative);
 // A program of the build: terralog, terralog-sql, terralog-import... (with
 // ".exe" on Windows).
 std::string builtProgram(const std::string& name);
+// A file or folder the build writes beside the programs (translations/...).
+std::string builtFile(const std::string& relative);
 
 }  // namespace testing_paths

@@ -160,6 +160,28 @@ TEST_P(AnnexImportFormatsTest, RowsBecomeLinesAndTitles) {
 INSTANTIATE_TEST_SUITE_P(Workbooks, AnnexImportFormatsTest,
                          ::testing::Values("annex_2a.xls", "annex_2a.xlsx", "annex_2a.ods"));
 
+class AnnexImportFormulasTest : public AnnexImportTest, public ::testing::WithParamInterface<const char*> {};
+
+// A sheet written with formulas: every "Nr.Poz." is ROW()-1, a village and a
+// name are put together, a logical stands in a text column, a surface and a
+// title number are sums. Each formula counts with the result saved with it.
+TEST_P(AnnexImportFormulasTest, FormulaCellsCountWithTheirSavedResults) {
+    host.answers = {mrDa, mrNu};
+    EXPECT_TRUE(import(fixture(QString::fromLatin1(GetParam()))));
+    EXPECT_EQ(host.messages[0].text, QStringLiteral("\rDoriti sa adaugam 4 linii?"));
+    const std::vector<std::string> expected = {"1|Anexa 2A|BRAN|Pop Ion|1.5|2|4||0.25|2.75",
+                                               "2|Anexa 2A|BRAN|1|1.5|2|4||0.25|2.75",
+                                               "3|Anexa 2A|BRAN|Ana Marin|1.5|2|4||0.25|2.75",
+                                               "4|Anexa 2A|BRAN|Vasile|1.5|2|4||0.25|2.75"};
+    EXPECT_EQ(lines(), expected);
+    const std::vector<std::string> expectedTitles = {"45|0|Vasile|BRAN|01.01.1900|0|Anexa 2A|4"};
+    EXPECT_EQ(titles(), expectedTitles);
+}
+
+INSTANTIATE_TEST_SUITE_P(Workbooks, AnnexImportFormulasTest,
+                         ::testing::Values("formulas.xls", "formulas_gnumeric.xls", "formulas_gnumeric_excel95.xls",
+                                           "formulas.xlsx", "formulas.ods"));
+
 TEST_F(AnnexImportTest, DeletingTheExistingLinesNumbersFromOneAndFreesTheirTitles) {
     addLine(2, QStringLiteral("Anexa 2A"), 40, QStringLiteral("BRAN"), QStringLiteral("VECHI"));
     addLine(3, QStringLiteral("Anexa 3"), 1, QStringLiteral("BRAN"), QStringLiteral("RAMANE"));
@@ -204,14 +226,41 @@ TEST_F(AnnexImportTest, ValuesTheTablesCannotHoldAreReportedTogetherAndNothingIs
     const Message& m = host.messages[0];
     EXPECT_EQ(m.heading, QStringLiteral("Import date"));
     EXPECT_EQ(m.kind, mkError);
+    // Every problem is listed: 23 names, then the village, the area and the
+    // title number of the last row.
     const QStringList parts = m.text.split(QLatin1Char('\r'));
-    ASSERT_EQ(parts.size(), 2 + exchange::AnnexImport::kReportedProblems + 1);
-    EXPECT_TRUE(parts[2].startsWith(QStringLiteral("Randul 2, coloana 4 (AUTOR): "))) << parts[2].toStdString();
-    EXPECT_TRUE(parts[21].startsWith(QStringLiteral("Randul 21, coloana 4 (AUTOR): ")));
-    // 23 names, the village, the area and the title number.
-    EXPECT_EQ(parts.last(), QStringLiteral("... si inca 6"));
+    ASSERT_EQ(parts.size(), 2 + 26);
+    EXPECT_EQ(parts[1], QStringLiteral("Valori care nu incap in tabele (26); nu s-a importat nimic:"));
+    EXPECT_EQ(parts[2],
+              QStringLiteral("Randul 2, coloana 4 (AUTOR): textul de 121 caractere nu incape in campul NUME (cel mult 120)"));
+    EXPECT_TRUE(parts[24].startsWith(QStringLiteral("Randul 24, coloana 4 (AUTOR): ")));
+    EXPECT_EQ(parts.mid(25), (QStringList{
+                                 QStringLiteral("Randul 25, coloana 3 (SATUL): textul de 25 caractere nu incape in campul "
+                                                "SATUL (cel mult 24)"),
+                                 QStringLiteral("Randul 25, coloana 8 (Supr.act.): valoarea 12345.5 nu incape in campul "
+                                                "SACT (cel mult 999.9999)"),
+                                 QStringLiteral("Randul 25, coloana 21 (Titlul Nr.): textul de 17 caractere nu incape in "
+                                                "campul TPNR (cel mult 16)")}));
     EXPECT_EQ(dataFiles(), before);
     EXPECT_TRUE(host.calls.isEmpty());
+}
+
+// Each way a value can miss its field, said in Romanian.
+TEST_F(AnnexImportTest, EachRefusedValueSaysWhyInRomanian) {
+    EXPECT_FALSE(import(fixture(QStringLiteral("misfits.xls"))));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text.split(QLatin1Char('\r')).mid(2),
+              (QStringList{
+                  QStringLiteral("Randul 2, coloana 5 (Supr.in CAP): valoarea 1500 nu incape in campul SINCAP (cel mult "
+                                 "999.9999)"),
+                  QStringLiteral("Randul 3, coloana 4 (AUTOR): caracterul \"\u0418\" (U+0418) nu poate fi scris in "
+                                 "campul NUME: pagina de cod 1250 nu il are"),
+                  QStringLiteral("Randul 4, coloana 9 (Mostenitori): textul de 130 caractere nu incape in campul MOSTEN "
+                                 "(cel mult 120)"),
+                  QStringLiteral("Randul 5, coloana 2 (Subanexa): textul de 29 caractere nu incape in campul TIPANX (cel "
+                                 "mult 24)"),
+                  QStringLiteral("Randul 6, coloana 22 (Supr.Totala): valoarea 10000 nu incape in campul SUPTOT (cel mult "
+                                 "9999.9999)")}));
 }
 
 TEST_F(AnnexImportTest, DecliningTheFirstQuestionChangesNothing) {

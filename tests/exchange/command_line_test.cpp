@@ -1,4 +1,4 @@
-// terralog-import and terralog-export, run as a script runs them.
+// The command-line programs, run as a script runs them.
 #include <QProcess>
 
 #include "common/test_paths.h"
@@ -77,6 +77,22 @@ TEST_F(CommandLineTest, ImportFailuresExitWithOneAndLeaveTheTables) {
     EXPECT_EQ(dataFiles(), before);
 }
 
+// The four programs alike: --help on standard output with exit 0, an
+// unknown option said as "program: ..." with the usage and exit 2.
+TEST_F(CommandLineTest, EveryProgramHelpsAndRefusesAnUnknownOption) {
+    for (const char* program : {"terralog-sql", "terralog-import", "terralog-export", "terralog-backup"}) {
+        SCOPED_TRACE(program);
+        const ToolRun help = runTool(program, {QStringLiteral("--help")});
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_TRUE(help.out.startsWith(QStringLiteral("Folosire: ")) || help.out.startsWith(QStringLiteral("Folosire:\n")))
+            << help.out.toStdString();
+        const ToolRun wrong = runTool(program, {QStringLiteral("--nu-exista")});
+        EXPECT_EQ(wrong.exitCode, 2);
+        EXPECT_TRUE(wrong.err.startsWith(QLatin1String(program) + QStringLiteral(": "))) << wrong.err.toStdString();
+        EXPECT_TRUE(wrong.err.contains(QStringLiteral("Folosire:"))) << wrong.err.toStdString();
+    }
+}
+
 TEST_F(CommandLineTest, WrongUsageExitsWithTwo) {
     const QStringList cases[] = {
         {},
@@ -88,6 +104,9 @@ TEST_F(CommandLineTest, WrongUsageExitsWithTwo) {
         SCOPED_TRACE(args.join(' ').toStdString());
         EXPECT_EQ(import(args).exitCode, 2);
     }
+    // Said in Romanian, as the form says it.
+    EXPECT_TRUE(import(cases[2]).err.startsWith(QStringLiteral("terralog-import: anexa \"Anexa 99\" nu exista; anexele sunt ")));
+    EXPECT_TRUE(import(cases[0]).err.startsWith(QStringLiteral("Folosire: terralog-import")));
     const QStringList exports[] = {
         {QStringLiteral("--annex"), QStringLiteral("Anexa 2A"), QStringLiteral("out.csv")},
         {QStringLiteral("--annex"), QStringLiteral("Anexa 2A"), QStringLiteral("--format"), QStringLiteral("csv"),

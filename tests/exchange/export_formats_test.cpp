@@ -16,14 +16,15 @@ using exchange::ExportColumn;
 using exchange::ExportFormat;
 
 // Romanian letters, a comma, quotes, a semicolon, a title number with a
-// leading zero, an empty number and the annex export's empty text.
+// leading zero, an empty number and the annex export's empty text. The
+// village, the name and the title number are text columns.
 exchange::TableExportSource sample() {
     return exchange::TableExportSource(
         {{QStringLiteral("Nr.Poz."), true},
-         {QStringLiteral("SATUL"), false},
-         {QStringLiteral("AUTOR"), false},
+         {QStringLiteral("SATUL"), false, true},
+         {QStringLiteral("AUTOR"), false, true},
          {QStringLiteral("Supr.act."), true},
-         {QStringLiteral("Titlul Nr."), false}},
+         {QStringLiteral("Titlul Nr."), false, true}},
         {{"1", "Ștefănești", "Ion Țăran, \"zis\" Ionel", "12.5", "0123"},
          {"2", "BRAN", "Ana; Maria", "", "** NUL **"},
          {"40", "Sat-Nou", "www.primaria.ro", "-0.0001", "12A"}});
@@ -32,16 +33,19 @@ exchange::TableExportSource sample() {
 const exchange::ExportOptions kOptions{QStringLiteral("Export datele"), QStringLiteral("6:30 AM 10.12.2026")};
 
 // How LibreOffice writes the sample's cells back as CSV: number cells bare,
-// texts quoted. The Romanian letters are those the file could keep.
+// texts quoted. The Romanian letters are those the file could keep. A title
+// number that reads as a number stays a text in the spreadsheet formats;
+// separated text has no kinds of cell, so a reader takes it for a number.
 struct Letters {
     QString S, s, T;
 };
 const Letters kCedilla{QStringLiteral("Ş"), QStringLiteral("ş"), QStringLiteral("Ţ")};
 const Letters kCommaBelow{QStringLiteral("Ș"), QStringLiteral("ș"), QStringLiteral("Ț")};
 
-QStringList expectedCells(const Letters& l) {
+QStringList expectedCells(const Letters& l, bool typedCells = true) {
     return {QStringLiteral("\"Nr.Poz.\",\"SATUL\",\"AUTOR\",\"Supr.act.\",\"Titlul Nr.\""),
-            QStringLiteral("1,\"%1tefăne%2ti\",\"Ion %3ăran, \"\"zis\"\" Ionel\",12.5,123").arg(l.S, l.s, l.T),
+            QStringLiteral("1,\"%1tefăne%2ti\",\"Ion %3ăran, \"\"zis\"\" Ionel\",12.5,%4")
+                .arg(l.S, l.s, l.T, typedCells ? QStringLiteral("\"0123\"") : QStringLiteral("123")),
             QStringLiteral("2,\"BRAN\",\"Ana; Maria\",,\"** NUL **\""),
             QStringLiteral("40,\"Sat-Nou\",\"www.primaria.ro\",-0.0001,\"12A\"")};
 }
@@ -116,13 +120,14 @@ TEST_F(ExportFormatsTest, SylkHoldsTheCells) {
     const QStringList expected = expectedCells(kCedilla);
     ASSERT_EQ(cells.size(), expected.size());
     EXPECT_EQ(cells[0], expected[0]);
+    EXPECT_TRUE(cells[1].endsWith(QStringLiteral(",12.5,\"0123\""))) << cells[1].toStdString();
     EXPECT_EQ(cells[2], expected[2]);
     EXPECT_EQ(cells[3], expected[3]);
 }
 
 TEST_F(ExportFormatsTest, SeparatedTextReadsBackAsTheCells) {
     // Read as text, every cell is a text or a number by its looks alone.
-    QStringList expected = expectedCells(kCedilla);
+    QStringList expected = expectedCells(kCedilla, false);
     EXPECT_EQ(csvOf(QStringLiteral("out_csv")), expected);
     expected << QStringLiteral("\"Creat la 6:30 AM 10.12.2026\",,,,");
     EXPECT_EQ(csvOf(QStringLiteral("out_tab")), expected);

@@ -1,13 +1,14 @@
 // The .xlsx reader on parts written by hand: what other writers put in a
 // sheet (prefixed names, rich-text runs, phonetic hints, cells without
-// references) and the damaged parts it must refuse with a message.
-#include <zip.h>
-
+// references), read whole and a few bytes at a time, and the damaged parts
+// it must refuse with a message.
 #include <map>
 #include <string>
 
 #include "exchange/workbook_reader.h"
+#include "exchange/workbook_readers.h"
 #include "exchange_fixture.h"
+#include "zip_writing.h"
 
 namespace {
 
@@ -25,19 +26,6 @@ std::string sheetOf(const std::string& rows) {
            "</x:sheetData></x:worksheet>";
 }
 
-void writeZip(const QString& path, const std::map<std::string, std::string>& parts) {
-    zipFile zip = zipOpen64(path.toLocal8Bit().constData(), APPEND_STATUS_CREATE);
-    ASSERT_NE(zip, nullptr);
-    for (const auto& [name, bytes] : parts) {
-        ASSERT_EQ(zipOpenNewFileInZip(zip, name.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                      Z_DEFAULT_COMPRESSION),
-                  ZIP_OK);
-        ASSERT_EQ(zipWriteInFileInZip(zip, bytes.data(), unsigned(bytes.size())), ZIP_OK);
-        ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
-    }
-    ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
-}
-
 class XlsxReaderTest : public exchangetest::ExchangeFixture {
 protected:
     // The workbook with this sheet and these shared strings.
@@ -50,7 +38,7 @@ protected:
         if (!strings.empty())
             parts["xl/sharedStrings.xml"] =
                 "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" + strings + "</sst>";
-        writeZip(path, parts);
+        exchangetest::writeZip(path, parts);
         return path;
     }
 
@@ -58,18 +46,20 @@ private:
     int count_ = 0;
 };
 
+// Shared strings and rows as other writers put them.
+const std::string kOtherWritersStrings =
+    "<si><t>BRAN</t></si>"
+    "<si><r><t>Anexa </t></r><r><rPr><x:b xmlns:x=\"s\"/></rPr><t>2A</t></r><rPh><t>ANEKUSA</t></rPh></si>"
+    "<si><t xml:space=\"preserve\"> &amp; &lt;x&gt; </t></si>";
+const std::string kOtherWritersRows =
+    "<x:row r=\"1\"><x:c r=\"A1\" t=\"s\"><x:v>1</x:v></x:c><x:c r=\"C1\" t=\"s\"><x:v>0</x:v></x:c></x:row>"
+    "<x:row r=\"3\"><x:c t=\"n\"><x:v> 1.50E+2 </x:v></x:c><x:c><x:v>0.1</x:v></x:c>"
+    "<x:c t=\"inlineStr\"><x:is><x:r><x:t>PO</x:t></x:r><x:r><x:t>P</x:t></x:r></x:is></x:c>"
+    "<x:c r=\"AB3\" t=\"s\"><x:v>2</x:v></x:c><x:c t=\"b\"><x:v>1</x:v></x:c></x:row>"
+    "<x:row><x:c t=\"str\"><x:v>=A1</x:v></x:c><x:c r=\"B4\"/></x:row>";
+
 TEST_F(XlsxReaderTest, CellsAsOtherWritersPutThem) {
-    const std::string strings =
-        "<si><t>BRAN</t></si>"
-        "<si><r><t>Anexa </t></r><r><rPr><x:b xmlns:x=\"s\"/></rPr><t>2A</t></r><rPh><t>ANEKUSA</t></rPh></si>"
-        "<si><t xml:space=\"preserve\"> &amp; &lt;x&gt; </t></si>";
-    const QString path = book(
-        "<x:row r=\"1\"><x:c r=\"A1\" t=\"s\"><x:v>1</x:v></x:c><x:c r=\"C1\" t=\"s\"><x:v>0</x:v></x:c></x:row>"
-        "<x:row r=\"3\"><x:c t=\"n\"><x:v> 1.50E+2 </x:v></x:c><x:c><x:v>0.1</x:v></x:c>"
-        "<x:c t=\"inlineStr\"><x:is><x:r><x:t>PO</x:t></x:r><x:r><x:t>P</x:t></x:r></x:is></x:c>"
-        "<x:c r=\"AB3\" t=\"s\"><x:v>2</x:v></x:c><x:c t=\"b\"><x:v>1</x:v></x:c></x:row>"
-        "<x:row><x:c t=\"str\"><x:v>=A1</x:v></x:c><x:c r=\"B4\"/></x:row>",
-        strings);
+    const QString path = book(kOtherWritersRows, kOtherWritersStrings);
     const auto sheet = exchange::openWorkbookFile(path);
     EXPECT_EQ(sheet->usedRows(), 4);
     EXPECT_EQ(sheet->usedColumns(), 29);
@@ -81,28 +71,92 @@ TEST_F(XlsxReaderTest, CellsAsOtherWritersPutThem) {
         EXPECT_EQ(sheet->cellText(row, column), text) << row << "," << column;
 }
 
+TEST_F(XlsxReaderTest, CellsAcrossPieceBoundariesReadAsWhole) {
+    const QString path = book(kOtherWritersRows +
+                                  "<x:row r=\"5\"><x:c t=\"s\"><x:v>3</x:v></x:c><x:c t=\"inlineStr\"><x:is><x:t>"
+                                  "Ștefănești</x:t></x:is></x:c></x:row>",
+                              kOtherWritersStrings + "<si><t>Țară — Târgu</t></si>");
+    const auto whole = exchange::openWorkbookFile(path);
+    ASSERT_EQ(whole->cellText(5, 1), QStringLiteral("Țară — Târgu"));
+    ASSERT_EQ(whole->cellText(5, 2), QStringLiteral("Ștefănești"));
+    for (const size_t piece : {1, 2, 3, 5, 8, 13, 64, 1000}) {
+        const auto sheet = exchange::openXlsxWorkbook(path, piece);
+        ASSERT_EQ(sheet->usedRows(), whole->usedRows()) << piece;
+        ASSERT_EQ(sheet->usedColumns(), whole->usedColumns()) << piece;
+        for (int r = 1; r <= whole->usedRows(); ++r)
+            for (int c = 1; c <= whole->usedColumns(); ++c)
+                EXPECT_EQ(sheet->cellText(r, c), whole->cellText(r, c)) << piece << ": " << r << "," << c;
+    }
+}
+
 TEST_F(XlsxReaderTest, DamagedPartsAreRefusedWithWhatIsWrong) {
+    const std::string sheet = "Foaia xl/worksheets/first.xml";
     const struct {
         std::string rows;
         std::string strings;
+        std::string part;
         std::string message;
     } cases[] = {
-        {"<x:row r=\"1\"><x:c t=\"s\"><x:v>3</x:v></x:c></x:row>", "<si><t>A</t></si>", "names a shared string it lacks"},
-        {"<x:row r=\"1\"><x:c t=\"s\"><x:v></x:v></x:c></x:row>", "<si><t>A</t></si>", "names a shared string it lacks"},
-        {"<x:row r=\"1\"><x:c t=\"s\"><x:v>0x</x:v></x:c></x:row>", "<si><t>A</t></si>", "names a shared string it lacks"},
-        {"<x:row r=\"0\"><x:c><x:v>1</x:v></x:c></x:row>", "", "has a row out of range"},
-        {"<x:row r=\"1048577\"><x:c><x:v>1</x:v></x:c></x:row>", "", "has a row out of range"},
-        {"<x:row r=\"1\"><x:c r=\"XFE1\"><x:v>1</x:v></x:c></x:row>", "", "has a column out of range"},
-        {"<x:row r=\"1\"><x:c><x:v>1</x:v></x:row>", "", "is not well-formed XML"},
-        {"<x:row r=\"1\"><x:c><x:v>1</x:v></x:c></x:row>", "<si><t>A</si>", "is not well-formed XML"},
+        {"<x:row r=\"1\"><x:c t=\"s\"><x:v>3</x:v></x:c></x:row>", "<si><t>A</t></si>", sheet,
+         "trimite la un text comun care lipseste."},
+        {"<x:row r=\"1\"><x:c t=\"s\"><x:v></x:v></x:c></x:row>", "<si><t>A</t></si>", sheet,
+         "trimite la un text comun care lipseste."},
+        {"<x:row r=\"1\"><x:c t=\"s\"><x:v>0x</x:v></x:c></x:row>", "<si><t>A</t></si>", sheet,
+         "trimite la un text comun care lipseste."},
+        {"<x:row r=\"0\"><x:c><x:v>1</x:v></x:c></x:row>", "", sheet, "are un rand in afara limitelor."},
+        {"<x:row r=\"1048577\"><x:c><x:v>1</x:v></x:c></x:row>", "", sheet, "are un rand in afara limitelor."},
+        {"<x:row r=\"1\"><x:c r=\"XFE1\"><x:v>1</x:v></x:c></x:row>", "", sheet, "are o coloana in afara limitelor."},
+        // Where expat finds the fault: the name of the end tag that closes
+        // the wrong element.
+        {"<x:row r=\"1\"><x:c><x:v>1</x:v></x:row>", "", sheet, "nu este XML corect (linia 1, coloana 126)."},
+        {"<x:row r=\"1\"><x:c><x:v>1</x:v></x:c></x:row>", "<si><t>A</si>", "Partea xl/sharedStrings.xml",
+         "nu este XML corect (linia 1, coloana 81)."},
     };
     for (const auto& c : cases) {
         const QString path = book(c.rows, c.strings);
+        const std::string expected =
+            c.part + " din " + QDir::toNativeSeparators(path).toStdString() + " " + c.message;
         try {
             exchange::openWorkbookFile(path);
             ADD_FAILURE() << c.rows << ": opened";
         } catch (const exchange::WorkbookError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.rows << ": " << e.what();
+            EXPECT_EQ(e.what(), expected);
+        }
+        // The same whichever piece the fault falls in.
+        for (const size_t piece : {1, 7}) {
+            try {
+                exchange::openXlsxWorkbook(path, piece);
+                ADD_FAILURE() << c.rows << ": opened in pieces of " << piece;
+            } catch (const exchange::WorkbookError& e) {
+                EXPECT_EQ(e.what(), expected) << piece;
+            }
+        }
+    }
+}
+
+TEST_F(XlsxReaderTest, MissingPartsAreNamed) {
+    const QString path = dir.path() + QStringLiteral("/parts.xlsx");
+    const std::string start =
+        "Fisierul " + QDir::toNativeSeparators(path).toStdString() + " nu poate fi citit ca registru Excel: ";
+    const struct {
+        std::map<std::string, std::string> parts;
+        std::string message;
+    } cases[] = {
+        {{{"xl/workbook.xml", kWorkbook}}, "lipseste partea xl/_rels/workbook.xml.rels."},
+        {{{"xl/workbook.xml", kWorkbook}, {"xl/_rels/workbook.xml.rels", kRelationships}},
+         "lipseste foaia xl/worksheets/first.xml."},
+        {{{"xl/workbook.xml", "<workbook><sheets/></workbook>"}}, "registrul nu are nicio foaie."},
+        {{{"xl/workbook.xml", kWorkbook}, {"xl/_rels/workbook.xml.rels", "<Relationships/>"}},
+         "prima foaie nu se gaseste in arhiva."},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(path);
+        exchangetest::writeZip(path, c.parts);
+        try {
+            exchange::openWorkbookFile(path);
+            ADD_FAILURE() << c.message << ": opened";
+        } catch (const exchange::WorkbookError& e) {
+            EXPECT_EQ(e.what(), start + c.message);
         }
     }
 }

@@ -415,6 +415,21 @@ TEST_F(GeneralReport, TheGridExportGetsTheVisibleColumnsInOrderAndTheRows) {
     EXPECT_EQ(grid.columns[11].format, "0.0000");
 }
 
+// Lengths and widths show as the areas do, with four decimals, on the
+// screen and so in the printout and the exports, which take the grid's
+// columns.
+TEST_F(GeneralReport, LengthsAndWidthsShowFourDecimals) {
+    open();
+    const QStringList rows = shownRows(form->SMDBGrid3);
+    ASSERT_FALSE(rows.isEmpty());
+    for (const QString& row : rows) EXPECT_TRUE(row.endsWith("|100.0000|25.5000|masurat")) << row.toStdString();
+    for (const ui::GridColumn& c : form->reportGrid().columns) {
+        if (c.field == "LUNG" || c.field == "LAT") {
+            EXPECT_EQ(c.format, "0.0000") << c.field.toStdString();
+        }
+    }
+}
+
 TEST_F(GeneralReport, OpenedFromTheMenuItShowsModallyAndEscapeAnywhereClosesIt) {
     for (QWidget* where : {static_cast<QWidget*>(form->TitularE), static_cast<QWidget*>(form->SatBox),
                            static_cast<QWidget*>(form->SMDBGrid3)}) {

@@ -97,6 +97,34 @@ TEST_F(Printout, ALongReportGoesOnNumberedPagesWithTheHeaderOnEach) {
     EXPECT_TRUE(text[count - 1].contains("Diferenta"));
 }
 
+// The longest values a register holds: numbers come out whole, never cut,
+// and long texts go on over more lines, every word printed.
+TEST_F(Printout, NumbersAreNeverCutAndLongTextsGoOnOverLines) {
+    const QString holder = "STAMATE VASILE SI STAMATE ELENA CRISTINA MOSTENITORI AI LUI STAMATE GHEORGHE DIN SATUL "
+                           "POIANA LUI STAMATE COMUNA BRADU";
+    ASSERT_LE(holder.size(), 120);
+    const int title = addTitle("0045", holder, {{"INSAT", text("VALEA MORILOR DE SUS NOR")},
+                                                {"ANEXA", text("Legea 247/2005")}});
+    for (const char* area : {"9999.9999", "11.44", "10.6243"})
+        addSurface(title, "EXTRAVILAN", "CURTI, CONSTRUCTII", area,
+                   {{"OBS", text("LUNGIME DUPA CADASTRU")}, {"NRTARLA", text("12")}, {"PARCELA", "123456"},
+                    {"LUNG", "999.9999"}, {"LAT", "140.5"}, {"COMENT", text("masurat cu GPS")}});
+    general->prepareOpening();
+    QPdfWriter writer(pdfPath("lung.pdf"));
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(QPageLayout::Landscape);
+    writer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+    general->print(writer);
+
+    const QString text = pages(pdfPath("lung.pdf")).join('\n');
+    EXPECT_FALSE(text.contains(QChar(0x2026))) << "a cut value";
+    for (const char* whole : {"9999.9999", "11.4400", "10.6243", "999.9999", "140.5000", "123456", "Legea 247/2005",
+                              "CURTI, CONSTRUCTII", "EXTRAVILAN"})
+        EXPECT_TRUE(text.contains(whole)) << whole;
+    for (const QString& word : holder.split(' ') + QStringList{"VALEA", "MORILOR", "LUNGIME", "CADASTRU", "masurat"})
+        EXPECT_TRUE(text.contains(word)) << word.toStdString();
+}
+
 TEST_F(Printout, ThePerParcelReportPrintsItsOwnColumnsAndCount) {
     parcel->prepareOpening();
     choose(parcel->TarlaBox, "LA POD");

@@ -87,17 +87,18 @@ TEST_F(GeneralReportExport, WritesTheRowsShownUnderItsHeadingsWithNumbersAsNumbe
 
     if (!LibreOffice::available()) GTEST_SKIP() << "soffice is not installed";
     // The village's rows in the order of the area; the three last columns
-    // keep their grid titles. Row numbers, areas, parcels and plot and title
-    // numbers made of digits are number cells.
+    // keep their grid titles. Row numbers, areas, parcels, lengths and widths
+    // are number cells; title and plot numbers and lots are text cells, even
+    // when made of digits.
     EXPECT_EQ(cells(AppDir() + QStringLiteral("/general.xls")),
               (QStringList{"\"Nr. Crt.\",\"Satul\",\"Anexa\",\"Titulari\",\"Titlul Nr.\",\"Tip\",\"Categoria\","
                            "\"Denumire tarla\",\"Tarla Nr.\",\"Parcela\",\"Lotul\",\"Suprafata\",\"Lungime\","
                            "\"Latime\",\"Detalii\"",
-                           "1,\"BRADU\",\"Anexa 2A\",\"ABC ION\",7,\"INTRAVILAN\",\"Curti\",\"VATRA\",2,5,12,0.25,100,"
-                           "25.5,\"masurat\"",
-                           "2,\"BRADU\",\"Anexa 2A\",\"ABC ION\",7,\"EXTRAVILAN\",\"Arabil\",\"LA POD\",10,1,1,1.5,100,"
-                           "25.5,\"masurat\"",
-                           "3,\"BRADU\",,\"BA DAN\",3,\"EXTRAVILAN\",\"Pasune\",\"DEALUL\",11,4,,3.0001,100,25.5,"
+                           "1,\"BRADU\",\"Anexa 2A\",\"ABC ION\",\"7\",\"INTRAVILAN\",\"Curti\",\"VATRA\",\"2\",5,\"12\","
+                           "0.25,100,25.5,\"masurat\"",
+                           "2,\"BRADU\",\"Anexa 2A\",\"ABC ION\",\"7\",\"EXTRAVILAN\",\"Arabil\",\"LA POD\",\"10\",1,\"1\","
+                           "1.5,100,25.5,\"masurat\"",
+                           "3,\"BRADU\",,\"BA DAN\",\"3\",\"EXTRAVILAN\",\"Pasune\",\"DEALUL\",\"11\",4,,3.0001,100,25.5,"
                            "\"masurat\""}));
 }
 
@@ -112,8 +113,8 @@ TEST_F(ParcelReportExport, WritesItsFiveHeadingsAndAnEmptyReportOnlyThem) {
     if (!LibreOffice::available()) GTEST_SKIP() << "soffice is not installed";
     const QString headings = QStringLiteral("\"Nr. Crt.\",\"Anexa\",\"Titlul Nr.\",\"Suprafata\",\"Titulari\"");
     EXPECT_EQ(cells(AppDir() + QStringLiteral("/parcel.xlsx")),
-              (QStringList{headings, "1,\"Anexa 3\",12,2.125,\"CAB MARIA\"", "2,,20,0.5,\"POPA ANA\"",
-                           "3,,3,3.0001,\"BA DAN\"", "4,\"Anexa 2A\",7,1.75,\"ABC ION\""}));
+              (QStringList{headings, "1,\"Anexa 3\",\"12\",2.125,\"CAB MARIA\"", "2,,\"20\",0.5,\"POPA ANA\"",
+                           "3,,\"3\",3.0001,\"BA DAN\"", "4,\"Anexa 2A\",\"7\",1.75,\"ABC ION\""}));
     EXPECT_EQ(cells(AppDir() + QStringLiteral("/empty.xls")), QStringList{headings});
 }
 

@@ -105,8 +105,8 @@ TEST_F(FormExchange, TheAnnexListGoesToTheChosenExcelFileAsTheImportReadsIt) {
         "Nr.Poz.|Subanexa|SATUL|AUTOR|Supr.in CAP|Supr.solicit.|Supr.aprob.|Supr.act.|Mostenitori|Extr.total|"
         "Extr.arabil|Extr.vii|Extr.livezi|Extr.pasune|Intr.total|Intr.arabil|Intr.vii|Intr.livezi|Intr.pasune|"
         "Neagr.|Titlul Nr.|Supr.Totala",
-        // The title number reads as a number, so it is one.
-        "1|Anexa 2A|BRAN|POP ION||||2.5|ANA||||||||||||123|7.25",
+        // The title number is a text cell: its leading zero stays.
+        "1|Anexa 2A|BRAN|POP ION||||2.5|ANA||||||||||||0123|7.25",
         "2|Anexa 2A|ARINI|IONESCU|||||** NUL **|||||||||||0.0001|** NUL **|"};
     EXPECT_EQ(sheet(path + QStringLiteral(".xls")), expected);
     // The list keeps its current line and the form is given back.
@@ -211,6 +211,27 @@ TEST_F(FormExchange, TheImportRefreshesTheVillagesAndTheListAndGivesTheFormBack)
     EXPECT_TRUE(form->isEnabled());
     EXPECT_FALSE(TContor::instance().isVisible());
     EXPECT_TRUE(QFile::exists(AppDir() + QStringLiteral("/XLSTmp0.xls")));
+}
+
+// A refused sheet lists every problem, in Romanian, under the message's
+// text, where the dialog's text area alone would cut them.
+TEST_F(FormExchange, ARefusedSheetListsEveryProblem) {
+    openForm();
+    answers.openFile(QStringLiteral(TERRALOG_FIXTURES) + QStringLiteral("/workbooks/misfits.xls")).message(mrOk);
+    form->ImportB->click();
+    const QStringList shown = messages();
+    ASSERT_EQ(shown.size(), 1);
+    const QStringList parts = shown[0].split(QLatin1Char('|'));
+    ASSERT_EQ(parts.size(), 4);
+    EXPECT_EQ(parts[0], QStringLiteral("Import date"));
+    const QStringList lines = parts[1].split(QLatin1Char('\r'));
+    ASSERT_EQ(lines.size(), 2 + 5);
+    EXPECT_EQ(lines[1], QStringLiteral("Valori care nu incap in tabele (5); nu s-a importat nimic:"));
+    EXPECT_EQ(lines[2], QStringLiteral("Randul 2, coloana 5 (Supr.in CAP): valoarea 1500 nu incape in campul SINCAP (cel "
+                                       "mult 999.9999)"));
+    EXPECT_TRUE(lines[6].startsWith(QStringLiteral("Randul 6, coloana 22 (Supr.Totala): ")));
+    EXPECT_EQ(form->Anex.recordCount(), 0);
+    EXPECT_TRUE(form->isEnabled());
 }
 
 }  // namespace
