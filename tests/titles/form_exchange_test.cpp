@@ -217,7 +217,7 @@ TEST_F(FormExchange, TheImportRefreshesTheVillagesAndTheListAndGivesTheFormBack)
 // text, where the dialog's text area alone would cut them.
 TEST_F(FormExchange, ARefusedSheetListsEveryProblem) {
     openForm();
-    answers.openFile(QStringLiteral(TERRALOG_FIXTURES) + QStringLiteral("/workbooks/misfits.xls")).message(mrOk);
+    answers.openFile(QString::fromStdString(testing_paths::fixture("workbooks/misfits.xls"))).message(mrOk);
     form->ImportB->click();
     const QStringList shown = messages();
     ASSERT_EQ(shown.size(), 1);
