@@ -3,23 +3,39 @@
 # runs the test suite there under Wine, leaving out the tests labelled
 # linux-tools and linux-only (tests/CMakeLists.txt).
 #
-#   scripts/windows.sh
+#   scripts/windows.sh               build, then run the tests
+#   scripts/windows.sh --build-only  build only: build-win/ then holds
+#                                    terralog.exe and the four command-line
+#                                    programs with everything they load
 #
 # The Windows SDK (Qt and the libraries built for Windows) is
 # $TERRALOG_WIN_SDK, a folder or a .tar.xz, or else the shared copy
 # ../shared/win-sdk/terralog-win-sdk.tar.xz beside the checkout; a tarball is
-# unpacked once into ~/.cache/terralog-windows. The build has a Wine prefix
-# of its own, build-win/wine.
+# unpacked once into ~/.cache/terralog-windows. The tests run in a Wine
+# prefix of the build's own, build-win/wine.
+#
+# The tests include one that compares the files of the two builds
+# (tests/linux_windows_files.sh); it takes the Linux programs from build/,
+# building them there when they are missing.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
 build=build-win
 
+build_only=false
+for argument in "$@"; do
+  case $argument in
+    --build-only) build_only=true ;;
+    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "scripts/windows.sh: unknown option $argument (--build-only, --help)" >&2; exit 2 ;;
+  esac
+done
+
 packages=(
-  g++-mingw-w64-x86-64-posix wine64 cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools  # the host's moc, rcc and uic and their CMake files
-  xvfb xauth ccache xz-utils
+  g++-mingw-w64-x86-64-posix cmake ninja-build pkg-config ccache xz-utils
+  qt6-base-dev qt6-base-dev-tools qt6-l10n-tools  # the host's moc, rcc, uic and lrelease
 )
+$build_only || packages+=(wine64 xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -57,7 +73,13 @@ else
 fi
 echo "Windows SDK: $sdk"
 
+# The compiler cache serves every clone: paths inside the checkout are
+# hashed relative to it.
+export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
+jobs=${TERRALOG_JOBS:-$(nproc)}
+
 prefix=$root/$build/wine
+linux_build=$root/build
 # A build made with another SDK is configured afresh: CMake reads the
 # toolchain file of its first configuration only.
 if [ -f "$build/CMakeCache.txt" ] && ! grep -qsF "$sdk/toolchain.cmake" "$build"/CMakeFiles/*/CMakeSystem.cmake; then
@@ -65,23 +87,37 @@ if [ -f "$build/CMakeCache.txt" ] && ! grep -qsF "$sdk/toolchain.cmake" "$build"
   rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
 fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$sdk/toolchain.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTERRALOG_BUILD_BENCH=OFF -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine_run.sh;$prefix"
-cmake --build "$build" --parallel
+  -DTERRALOG_BUILD_BENCH=OFF -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine_run.sh;$prefix" \
+  -DTERRALOG_LINUX_BUILD="$linux_build"
+nice cmake --build "$build" --parallel "$jobs"
+$build_only && exit 0
 
-wine() { "$root/scripts/wine_run.sh" "$prefix" "$@"; }
-wineserver=${WINESERVER:-/usr/lib/wine/wineserver64}
-# The prefix's Wine server and whatever still runs in it end with this script.
-trap 'WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true' EXIT
-if [ ! -f "$prefix/system.reg" ]; then
-  echo "Creating the Wine prefix $prefix"
-  wine wineboot --init
-  # Wine keeps the QT_* variables of Linux from its programs: the tests'
-  # platform plugin is set in the prefix's environment instead.
-  wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f
-  # A crash ends the program and the test; no dialog waits for a click.
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
-  WINEPREFIX=$prefix "$wineserver" -w
+# The Linux programs the comparison of the two builds runs.
+if [ ! -x "$linux_build/terralog-sql" ] || [ ! -x "$linux_build/terralog-backup" ]; then
+  echo "Building the Linux programs the comparison needs into $linux_build (scripts/setup.sh installs what they need)"
+  cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  nice cmake --build "$linux_build" --parallel "$jobs" --target terralog-sql terralog-backup
 fi
 
+wineserver=${WINESERVER:-/usr/lib/wine/wineserver64}
+wine() { "$root/scripts/wine_run.sh" "$prefix" "$@"; }
+if [ ! -f "$prefix/.terralog-ready" ]; then
+  echo "Creating the Wine prefix $prefix"
+  rm -rf "$prefix"
+  "$root/scripts/wine_prefix.sh" "$prefix"
+  # The tests' platform plugin: Wine keeps the QT_* variables of Linux from
+  # its programs.
+  wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f >/dev/null
+  WINEPREFIX=$prefix "$wineserver" -w
+  touch "$prefix/.terralog-ready"
+fi
+
+# One Wine server for the whole run, instead of one started and stopped
+# around every test program; it and whatever still runs in the prefix end
+# with this script.
+WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true
+WINEPREFIX=$prefix "$wineserver" -p
+trap 'WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true' EXIT
+
 # Wine's own windows (a crash report, a message box) need a display.
-xvfb-run -a ctest --test-dir "$build" --output-on-failure -LE 'linux-tools|linux-only'
+xvfb-run -a ctest --test-dir "$build" --output-on-failure --parallel "$jobs" -LE 'linux-tools|linux-only'
