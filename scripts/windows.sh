@@ -118,6 +118,10 @@ fi
 WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true
 WINEPREFIX=$prefix "$wineserver" -p
 trap 'WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true' EXIT
+# Wine's own services start with the first program and stay with the
+# server: started here, away from CTest, or they would inherit the first
+# test's output and CTest would wait for it to end until its timeout.
+wine cmd /c exit </dev/null >/dev/null 2>&1
 
 # Wine's own windows (a crash report, a message box) need a display.
 xvfb-run -a ctest --test-dir "$build" --output-on-failure --parallel "$jobs" -LE 'linux-tools|linux-only'
