@@ -197,25 +197,25 @@ File& File::operator=(File&& other) noexcept {
 }
 
 File File::open(const std::string& path, Open how) {
+    // Never with DELETE access: a handle holding it obliges every later
+    // opener to share deletion, which most programs do not, so a table open
+    // here could not be read by them. Names are renamed and removed through
+    // handles of their own (openForDelete, os::remove).
     DWORD access = GENERIC_READ, disposition = OPEN_EXISTING;
     switch (how) {
     case Open::Read: break;
-    case Open::ReadWrite: access |= GENERIC_WRITE | DELETE; break;
+    case Open::ReadWrite: access |= GENERIC_WRITE; break;
     case Open::CreateNew:
-        access |= GENERIC_WRITE | DELETE;
+        access |= GENERIC_WRITE;
         disposition = CREATE_NEW;
         break;
     case Open::CreateOrOpen:
-        access |= GENERIC_WRITE | DELETE;
+        access |= GENERIC_WRITE;
         disposition = OPEN_ALWAYS;
         break;
     }
     const std::wstring name = widePath(path);
     HANDLE h = ::CreateFileW(name.c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    // A folder where files may be written but not removed: without removal by handle.
-    if (h == INVALID_HANDLE_VALUE && (access & DELETE) && ::GetLastError() == ERROR_ACCESS_DENIED)
-        h = ::CreateFileW(name.c_str(), access & ~DWORD(DELETE), kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                          nullptr);
     if (h != INVALID_HANDLE_VALUE && how == Open::CreateOrOpen) ::SetLastError(ERROR_SUCCESS);
     return File(stored(h));
 }
@@ -316,10 +316,9 @@ bool File::copyPermissions(const File&) const { return true; }
 
 bool File::defaultPermissions() const { return true; }
 
-bool File::removeWhileOpen(const std::string& path) {
-    if (deleteByHandle(native(handle_))) return true;
-    return os::remove(path);
-}
+// By a handle of its own (File::open takes no DELETE access); this handle
+// stays open, and its lock held, until the caller closes it.
+bool File::removeWhileOpen(const std::string& path) { return os::remove(path); }
 
 File openFolderLock(const std::string& folder, FolderLockKind kind) {
     std::string name = folder;
