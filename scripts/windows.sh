@@ -118,10 +118,13 @@ fi
 WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true
 WINEPREFIX=$prefix "$wineserver" -p
 trap 'WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true' EXIT
-# Wine's own services start with the first program and stay with the
-# server: started here, away from CTest, or they would inherit the first
-# test's output and CTest would wait for it to end until its timeout.
-wine cmd /c exit </dev/null >/dev/null 2>&1
-
-# Wine's own windows (a crash report, a message box) need a display.
-xvfb-run -a ctest --test-dir "$build" --output-on-failure --parallel "$jobs" -LE 'linux-tools|linux-only'
+# Wine's own windows (a crash report, a message box) need a display. Wine's
+# services and its desktop process start with the first program and stay
+# with the server: started here, away from CTest, or they would inherit a
+# test's output and CTest would wait for them to end until its timeout.
+xvfb-run -a bash -c '
+  "$1" "$2" cmd /c exit </dev/null >/dev/null 2>&1
+  "$1" "$2" explorer /desktop </dev/null >/dev/null 2>&1 &
+  sleep 2
+  ctest --test-dir "$3" --output-on-failure --parallel "$4" -LE "linux-tools|linux-only"' \
+  - "$root/scripts/wine_run.sh" "$prefix" "$build" "$jobs"
