@@ -112,19 +112,12 @@ if [ ! -f "$prefix/.terralog-ready" ]; then
   touch "$prefix/.terralog-ready"
 fi
 
-# One Wine server for the whole run, instead of one started and stopped
-# around every test program; it and whatever still runs in the prefix end
-# with this script.
+# The prefix's Wine server and whatever still runs in it end with this
+# script. The server is not kept running between the tests: it holds the
+# files and pipes its programs had open, CTest's among them, and CTest
+# would wait for their end until each test's timeout.
 WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true
-WINEPREFIX=$prefix "$wineserver" -p
 trap 'WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null || true' EXIT
-# Wine's own windows (a crash report, a message box) need a display. Wine's
-# services and its desktop process start with the first program and stay
-# with the server: started here, away from CTest, or they would inherit a
-# test's output and CTest would wait for them to end until its timeout.
-xvfb-run -a bash -c '
-  "$1" "$2" cmd /c exit </dev/null >/dev/null 2>&1
-  "$1" "$2" explorer /desktop </dev/null >/dev/null 2>&1 &
-  sleep 2
-  ctest --test-dir "$3" --output-on-failure --parallel "$4" -LE "linux-tools|linux-only"' \
-  - "$root/scripts/wine_run.sh" "$prefix" "$build" "$jobs"
+
+# Wine's own windows (a crash report, a message box) need a display.
+xvfb-run -a ctest --test-dir "$build" --output-on-failure --parallel "$jobs" -LE 'linux-tools|linux-only'
