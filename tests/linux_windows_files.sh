@@ -103,7 +103,7 @@ for table in "$select_all" "$select_files"; do
     done
   done
 done
-write_on='UPDATE "T.dbf" SET SUP=SUP+1, CATEG="B" WHERE ID>=5'
+write_on='UPDATE "T.dbf" SET SUP=SUP-1, CATEG="B" WHERE ID>=5'
 sql windows "$work/linux" "$write_on" >/dev/null || fail "windows writes on the linux tables"
 sql linux "$work/windows" "$write_on" >/dev/null || fail "linux writes on the windows tables"
 same_files "$work/linux" "$work/windows" "the tables after each build wrote on the other's"
