@@ -60,3 +60,6 @@ render actions/22/view-refresh.svg 20 cmd-clear.png
 # Backup window
 render actions/32/archive-insert.svg 40 backup-save.png
 render actions/32/archive-extract.svg 40 backup-restore.png
+
+# The program's icon for Windows (the executable, the installer, the shortcuts)
+../make-ico.py terralog.ico terralog-32.png terralog-64.png terralog-96.png terralog-256.png

@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/constants.h"
+#include "app/version.h"
 #include "app/pictures.h"
 #include "app/qt_translations.h"
 #include "platform/single_instance.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication::setApplicationName(ApplicationTitle);
+    QApplication::setApplicationVersion(programVersion());
     QApplication::setWindowIcon(applicationIcon());
     QPalette hints = QToolTip::palette();
     hints.setColor(QPalette::ToolTipBase, Qt::white);

@@ -1,7 +1,8 @@
 // Runs one SQL statement, read from standard input, over the dBase tables it
 // names. A SELECT prints a header line of column names and one line per row,
 // the fields separated by tabs; any other statement prints the number of rows
-// it changed. Errors go to standard error with exit status 1.
+// it changed. Errors go to standard error with exit status 1, as does the
+// damage of a table the statement names, which keeps it from running.
 //
 // A statement that writes holds its folder as Terralog does (and is refused
 // while Terralog or another writer has it); a SELECT reads every table at
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/integrity.h"
 #include "engine/statement.h"
 #include "front.h"
 
@@ -87,7 +89,29 @@ const char* const kUsage =
     "  celelalte instructiuni scriu numarul de randuri schimbate.\n"
     "  O instructiune care scrie asteapta cel mult 30 de secunde cat timp Terralog sau alt program\n"
     "  foloseste datele, apoi renunta fara sa scrie nimic.\n"
+    "  Un tabel deteriorat nu este citit: programul spune ce are tabelul si iese cu codul 1.\n"
     "Codul de iesire: 0 reusit, 1 esuat, 2 folosire gresita.\n";
+
+// Says what is wrong with each damaged table among those the statement
+// reads (the one it writes among them), judged by header and size; false
+// when they are sound. Read as it is, such a table would give a partial
+// answer, and written it would lose the records its header does not count.
+// A cell that does not read stops the statement when it is read.
+bool saidDamage(engine::Database& db, const std::vector<std::string>& tables) {
+    std::vector<std::string> seen;
+    bool damaged = false;
+    for (const std::string& table : tables) {
+        if (!db.exists(table)) continue;
+        const std::string resolved = db.resolve(table);
+        if (std::find(seen.begin(), seen.end(), resolved) != seen.end()) continue;
+        seen.push_back(resolved);
+        for (const std::string& problem : db.examineTable(resolved, false).problems()) {
+            front::say(problem);
+            damaged = true;
+        }
+    }
+    return damaged;
+}
 
 }  // namespace
 
@@ -120,6 +144,7 @@ int main(int argc, char** argv) {
                 holds.push_back(front::holdForReading(folder));
             }
         }
+        if (saidDamage(db, tables.read)) return front::kFailed;
         const engine::StatementResult result = engine::executeStatement(db, statement);
         if (result.isSelect)
             printRows(*result.rows);

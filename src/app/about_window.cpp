@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "app/constants.h"
+#include "app/version.h"
 #include "app/pictures.h"
 #include "ui/color_button.h"
 #include "ui/gradient_panel.h"
@@ -56,6 +57,11 @@ TForm2::TForm2(QWidget* parent)
     lineFont.setPointSize(10);
     line->setFont(lineFont);
     line->setStyleSheet(QStringLiteral("color: #E8EEF7; background: transparent;"));
+
+    Version = new QLabel(QStringLiteral("Versiunea %1").arg(programVersion()), back);
+    Version->setGeometry(136, 136, kWidth - 150, 18);
+    Version->setFont(lineFont);
+    Version->setStyleSheet(QStringLiteral("color: #E8EEF7; background: transparent;"));
 
     auto* separator = new QWidget(back);
     separator->setGeometry(24, 160, kWidth - 48, 1);

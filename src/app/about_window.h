@@ -9,7 +9,7 @@ class ColorButton;
 }
 
 // The about window: the version in large letters over its shadow, the line
-// saying what the program is for, and "CONTINUARE".
+// saying what the program is for, the build's version and "CONTINUARE".
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
@@ -22,6 +22,8 @@ public:
     // The title and its shadow.
     QLabel* Label1;
     QLabel* Label2;
+    // "Versiunea 1.18": the version of the build, under the line.
+    QLabel* Version;
     ui::ColorButton* continueButton() const { return continue_; }
 
 private:

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -15,12 +16,14 @@
 #include "app/constants.h"
 #include "app/formats.h"
 #include "app/main_menu.h"
+#include "app/message_dialog.h"
 #include "app/pictures.h"
 #include "engine/database.h"
 #include "engine/folder_lock.h"
 #include "platform/data_dir_replacement.h"
 #include "platform/dialogs.h"
 #include "platform/interaction.h"
+#include "platform/program_folder.h"
 #include "ui/balloon_hint.h"
 #include "ui/color_button.h"
 #include "ui/gradient_panel.h"
@@ -31,6 +34,40 @@ constexpr int kWidth = 500;
 constexpr int kHeight = 260;
 
 QString errorText(const std::exception& e) { return QString::fromUtf8(e.what()); }
+
+QString fileNameOf(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName(); }
+
+// What is wrong with a table: one sentence under the heading, or, for several
+// (unreadable values), a line each in the dialog's list.
+void showProblems(const engine::TableCondition& table, const QString& after) {
+    const std::vector<std::string> problems = table.problems();
+    const QString heading = QStringLiteral("Tabel deteriorat");
+    if (problems.size() == 1) {
+        Mesaj(heading, QString::fromStdString(problems.front()) + after, mkError, mbOk);
+        return;
+    }
+    QStringList lines;
+    for (const std::string& p : problems) lines.append(QString::fromStdString(p));
+    const uint64_t count = table.faultCount + (table.sizeAgrees() ? 0 : 1);
+    const QString text =
+        QStringLiteral("Tabelul %1 este deteriorat (%2 probleme):").arg(fileNameOf(table.path)).arg(count);
+    MesajList(heading, text + after, lines, mkError, mbOk);
+}
+
+// The question under "Reparati TPDET.DBF?": what the repair keeps and loses,
+// the name the file as it is now is kept under, and what NU does.
+QString repairQuestion(const engine::TableCondition& table, const QString& copyPath) {
+    const uint64_t n = table.wholeRecords;
+    QString text = n == 0   ? QStringLiteral("Nu ramane nicio inregistrare")
+                   : n == 1 ? QStringLiteral("Ramane 1 inregistrare")
+                            : QStringLiteral("Raman %1 inregistrari").arg(n);
+    text += table.lostRecords() > 0 ? QStringLiteral(", se pierde cea taiata.")
+                                    : QStringLiteral(", nu se pierde niciuna.");
+    if (table.faultCount == 1) text += QStringLiteral("\r\n1 valoare ilizibila devine goala.");
+    if (table.faultCount > 1) text += QStringLiteral("\r\n%1 valori ilizibile devin goale.").arg(table.faultCount);
+    text += QStringLiteral("\r\nCopie: %1\r\nNU opreste programul fara schimbari.").arg(QFileInfo(copyPath).fileName());
+    return text;
+}
 
 }  // namespace
 
@@ -159,7 +196,16 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 
 void TForm1::Timer1Timer() {
     Timer1.stop();
-    runStartup(QCoreApplication::applicationDirPath());
+    runStartup(platform::workingFolder(QCoreApplication::applicationDirPath()));
+}
+
+// The clerk chose not to repair: the program ends, the data untouched.
+void TForm1::stopAtClerksChoice() {
+    failed_ = true;
+    unsetCursor();
+    StatusLab->setText(QStringLiteral("Pornirea a fost oprita; datele nu au fost schimbate."));
+    exit_->show();
+    QCoreApplication::quit();
 }
 
 void TForm1::stopAfterError(const QString& message) {
@@ -197,6 +243,47 @@ bool TForm1::holdDataDir() {
     return true;
 }
 
+// A damaged table is neither read nor packed: the clerk sees what is wrong
+// and chooses between its repair (every whole record kept, the file as it is
+// now kept beside it first) and the end of the program with nothing changed.
+// Every question is asked before the first repair.
+bool TForm1::checkTables() {
+    std::vector<engine::TableCondition> damaged;
+    try {
+        damaged = store_.DamagedTables();
+    } catch (const std::exception& e) {
+        stopAfterError(errorText(e));
+        return false;
+    }
+    std::vector<QString> copies;
+    for (const engine::TableCondition& table : damaged) {
+        if (!table.headerRead()) {
+            showProblems(table, QStringLiteral("\r\nProgramul nu il poate repara si se opreste."));
+            stopAtClerksChoice();
+            return false;
+        }
+        showProblems(table, QString());
+        copies.push_back(store_.DamagedCopyName(table));
+        if (Mesaj(QStringLiteral("Reparati %1?").arg(fileNameOf(table.path)), repairQuestion(table, copies.back()),
+                  mkConfirmation, mbDa + mbNu) != mrDa) {
+            stopAtClerksChoice();
+            return false;
+        }
+    }
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        StatusLab->setText(QStringLiteral("Repar %1 ...").arg(fileNameOf(damaged[i].path)));
+        QApplication::processEvents();
+        try {
+            store_.RepairTable(damaged[i], copies[i]);
+        } catch (const std::exception& e) {
+            stopAfterError(QStringLiteral("Tabelul %1 nu a putut fi reparat: %2")
+                               .arg(fileNameOf(damaged[i].path), errorText(e)));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool TForm1::runStartup(const QString& appDir) {
     Timer1.stop();
     AdminUnlocked = false;
@@ -204,6 +291,9 @@ bool TForm1::runStartup(const QString& appDir) {
     QApplication::processEvents();
 
     store_.setAppDir(appDir);
+    // The user's folder of an installed program is made at its first start;
+    // the data directory's lock lives in the folder that holds it.
+    QDir().mkpath(store_.AppDir());
     if (!holdDataDir()) return false;
     // A folder that cannot be made shows up as the table creation's error.
     QDir().mkpath(store_.DataDir());
@@ -215,6 +305,7 @@ bool TForm1::runStartup(const QString& appDir) {
         // The engine keeps its own folder.
     }
     QApplication::processEvents();
+    if (!checkTables()) return false;
 
     try {
         store_.CreateTables();

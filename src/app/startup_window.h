@@ -66,6 +66,8 @@ private:
     void Timer1Timer();
     void stopAfterError(const QString& message);
     bool holdDataDir();
+    bool checkTables();
+    void stopAtClerksChoice();
 
     static TForm1* instance_;
     data::DataStore store_;

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "data/progress.h"
+#include "engine/integrity.h"
 #include "engine/query.h"
 #include "engine/table_dataset.h"
 
@@ -85,6 +86,17 @@ public:
     void PackTable(const QString& path);
     // The five tables in the order start-up packs them.
     static const QStringList& packOrder();
+
+    // The damaged ones among the five tables, in packing order: a header and
+    // a size that disagree, or records that cannot be read (see
+    // engine/integrity.h). A missing file is no damage. Nothing is changed.
+    std::vector<engine::TableCondition> DamagedTables();
+    // The name the file of a damaged table is kept under before its repair,
+    // beside it: "TPDET.DBF.deteriorat-20250110-1", the first number free.
+    QString DamagedCopyName(const engine::TableCondition& table) const;
+    // Keeps the table's file as it is under `copyPath`, then writes the table
+    // anew with every whole record (engine::Database::repairTable).
+    void RepairTable(const engine::TableCondition& table, const QString& copyPath);
 
     // Appends the distinct values of the field to the box's items (ordered
     // by the field, restricted by the condition when it is not blank) and

@@ -9,6 +9,7 @@
 #include "engine/file_io.h"
 #include "engine/file_names.h"
 #include "engine/heap_policy.h"
+#include "engine/integrity.h"
 #include "engine/journal.h"
 #include "engine/table_file.h"
 #include "engine/text.h"
@@ -20,6 +21,7 @@ namespace {
 constexpr size_t kCopyChunk = 4 << 20;
 constexpr size_t kMaxHeaderLength = 0xFFFF;
 constexpr size_t kMaxRecordLength = 0xFFFF;
+constexpr uint64_t kMaxRecordCount = 0xFFFFFFFF;
 
 os::FileInfo statTable(const std::string& path) {
     os::FileInfo info;
@@ -30,16 +32,6 @@ os::FileInfo statTable(const std::string& path) {
     }
     if (!info.regular) throw TableError("Table does not exist: " + path);
     return info;
-}
-
-std::optional<CodePage> cpgBeside(const std::string& path) {
-    const auto cpg = findSibling(path, ".cpg");
-    if (!cpg) return std::nullopt;
-    const os::File file = os::File::open(*cpg, os::File::Open::Read);
-    if (!file) return std::nullopt;
-    char content[64];
-    const int64_t n = file.readAt(0, content, sizeof content);
-    return codePageFromCpg(std::string(content, size_t(std::max<int64_t>(n, 0))));
 }
 
 // Exclusive use of a file for as long as it lives.
@@ -68,18 +60,20 @@ void checkSizes(const DbfLayout& layout, const std::string& path) {
         throw TableError("The table " + path + " would have too many or too wide fields");
 }
 
-// The file's layout and the number of whole records it holds, read anew
-// (the caller holds the file exclusively).
-DbfLayout readLayout(const TableFile& file, size_t& count) {
-    const FileIdentity id = file.identity();
-    std::string header(kDbfPrefixSize, '\0');
-    header.resize(file.readAt(0, &header[0], header.size()));
-    const size_t headerLength = headerLengthOf(header, uint64_t(id.size), file.path());
-    header.resize(headerLength);
-    header.resize(file.readAt(0, &header[0], headerLength));
-    DbfLayout layout = parseLayout(header, uint64_t(id.size), file.path());
-    const uint64_t present = (uint64_t(id.size) - layout.headerLength) / layout.recordLength;
-    count = size_t(std::min<uint64_t>(layout.headerCount, present));
+ReadAt readerOf(const TableFile& file) {
+    return [&file](uint64_t offset, char* out, size_t size) { return file.readAt(offset, out, size); };
+}
+
+// The file's layout and its records, read anew (the caller holds the file
+// exclusively). A damaged file is refused unless `keepWholeRecords`, which
+// counts every whole record it holds.
+DbfLayout readLayout(const TableFile& file, size_t& count, bool keepWholeRecords = false) {
+    DbfLayout layout;
+    TableCondition condition;
+    if (!readTableHeader(file.path(), uint64_t(file.identity().size), readerOf(file), layout, condition))
+        throw TableError(condition.describe());
+    if (!condition.sizeAgrees() && !keepWholeRecords) throw TableError(condition.describe());
+    count = size_t(condition.wholeRecords);
     return layout;
 }
 
@@ -98,20 +92,56 @@ void forEachRecord(const TableFile& file, const DbfLayout& layout, size_t count,
     }
 }
 
+// A copy of the file's bytes under `copyPath`, a name not taken yet, on the
+// disk with its folder entry when it returns; nothing of it is left when it
+// fails.
+void copyFile(const TableFile& file, const std::string& copyPath) {
+    const std::string name = "the copy " + copyPath;
+    os::File copy = os::File::open(copyPath, os::File::Open::CreateNew);
+    if (!copy) fileio::fail("create", name, os::lastError());
+    try {
+        const uint64_t size = uint64_t(file.identity().size);
+        std::string buffer(size_t(std::min<uint64_t>(kCopyChunk, std::max<uint64_t>(size, 1))), '\0');
+        for (uint64_t at = 0; at < size;) {
+            const size_t got = file.readAt(at, &buffer[0], size_t(std::min<uint64_t>(buffer.size(), size - at)));
+            if (got == 0) throw TableError("The table file " + file.path() + " was cut short while being copied");
+            fileio::writeAt(copy, at, std::string_view(buffer.data(), got), name);
+            at += got;
+        }
+        fileio::sync(copy, name);
+        fileio::syncDirectory(fileio::folderOf(copyPath));
+    } catch (...) {
+        copy.close();
+        os::remove(copyPath);
+        throw;
+    }
+}
+
 }  // namespace
 
 struct Database::Impl {
     struct Entry {
         std::shared_ptr<TableFile> file;
         std::shared_ptr<DbfTable> table;
+        // The deletion marks of the file as last examined whole and found
+        // sound, while it stays that file: its reading and its pack need not
+        // read them again.
+        FileIdentity examined;
+        std::vector<uint8_t> examinedDeletions;
     };
     std::map<std::string, Entry> entries;
     std::shared_ptr<UnitHost> units = std::make_shared<UnitHost>();
 
+    // Where names fold case, "Anexe1.dbf" and "ANEXE1.DBF" are one table
+    // and must share one open file and its locks.
+    static std::string key(const std::string& resolved) {
+        return os::namesFoldCase() ? os::canonicalPath(resolved) : resolved;
+    }
+
     Entry& entry(const std::string& resolved) {
         recoverFolder(fileio::folderOf(resolved));
         const FileIdentity onDisk = FileIdentity::of(statTable(resolved));
-        Entry& e = entries[resolved];
+        Entry& e = entries[key(resolved)];
         if (!e.file) e.file = TableFile::open(resolved);
         e.file->follow(onDisk);
         return e;
@@ -121,7 +151,7 @@ struct Database::Impl {
         // The reading kept in memory serves as long as the file on disk is the
         // one it was read from, unchanged: then one stat is all a statement
         // costs here. A file to read again is read under a shared lock.
-        Entry& e = entries[resolved];
+        Entry& e = entries[key(resolved)];
         if (e.table && e.table->isWriting()) return e.table;
         if (cleanupPending()) recoverFolder(fileio::folderOf(resolved));
         FileIdentity onDisk = FileIdentity::of(statTable(resolved));
@@ -133,7 +163,8 @@ struct Database::Impl {
         TableFile::ReadLock lock(*e.file);
         if (e.table && e.table->identity() == e.file->identity()) return e.table;
         e.table.reset();
-        e.table = DbfTable::open(e.file, resolved, cpgBeside(resolved), units);
+        e.table = DbfTable::open(e.file, resolved, cpgPageBeside(resolved), units);
+        if (e.examined == e.table->identity()) e.table->knowDeletions(e.examinedDeletions);
         return e.table;
     }
 
@@ -156,22 +187,18 @@ struct Database::Impl {
         return current(resolved);
     }
 
-    // Whether packing would leave the file as it is: a record count that
-    // matches the records present, nothing after the last one but the
-    // end-of-file byte, and no record marked deleted. The reading in memory
-    // knows the marks when it is still the file's.
+    // Whether packing would leave the file as it is: a sound file (anything
+    // else is refused) with no record marked deleted. An examination of the
+    // same file, or the reading in memory while it is still the file's,
+    // knows the marks.
     bool isPacked(Entry& e) {
+        if (e.examined == e.file->identity())
+            return std::find(e.examinedDeletions.begin(), e.examinedDeletions.end(), uint8_t(1)) ==
+                   e.examinedDeletions.end();
         size_t count = 0;
         const DbfLayout layout = readLayout(*e.file, count);
-        const FileIdentity id = e.file->identity();
-        const uint64_t end = layout.headerLength + uint64_t(count) * layout.recordLength;
-        if (layout.headerCount != count) return false;
-        if (uint64_t(id.size) != end) {
-            char last = 0;
-            if (uint64_t(id.size) != end + 1 || e.file->readAt(end, &last, 1) != 1 || last != kDbfEndOfFile)
-                return false;
-        }
-        if (e.table && !e.table->isWriting() && e.table->identity() == id) return !e.table->hasDeletedRecords();
+        if (e.table && !e.table->isWriting() && e.table->identity() == e.file->identity())
+            return !e.table->hasDeletedRecords();
         bool deleted = false;
         forEachRecord(*e.file, layout, count, [&](std::string_view record) { deleted = deleted || record[0] == '*'; });
         return !deleted;
@@ -184,7 +211,7 @@ struct Database::Impl {
     // rewrite's own) ends, so a failure after the new file took the name
     // still puts the old one back.
     template <class Build>
-    void rewrite(const std::string& resolved, Build build) {
+    void rewrite(const std::string& resolved, Build build, bool keepWholeRecords = false) {
         Entry& e = entry(resolved);
         WriteUnit* open = units->open.get();
         if (e.file->hasOpenStatement() || (e.file->isBeingWritten() && !(open && open->holds(*e.file))))
@@ -196,7 +223,7 @@ struct Database::Impl {
         e.table.reset();
         size_t count = 0;
         unit.beforeReplace(*e.file);
-        const DbfLayout layout = readLayout(*e.file, count);
+        const DbfLayout layout = readLayout(*e.file, count, keepWholeRecords);
         TableFile::NewFile replacement(resolved);
         build(replacement, *e.file, layout, count);
         replacement.write(std::string(1, kDbfEndOfFile));
@@ -329,6 +356,56 @@ void Database::packTable(std::string_view path) {
         });
         out.patch(0, buildHeader(layout, uint32_t(live)));
     });
+}
+
+TableCondition Database::examineTable(std::string_view path, bool records) {
+    const std::string resolved = resolvePath(path);
+    Impl::Entry& e = impl_->entry(resolved);
+    TableFile::ReadLock lock(*e.file);
+    const FileIdentity id = e.file->identity();
+    std::vector<uint8_t> deletions;
+    TableCondition found = examineTableFile(resolved, uint64_t(id.size), readerOf(*e.file), cpgPageBeside(resolved),
+                                            records, &deletions);
+    if (records && found.sound()) {
+        e.examined = id;
+        e.examinedDeletions = std::move(deletions);
+    }
+    return found;
+}
+
+TableCondition Database::repairTable(std::string_view path, const std::string& copyPath) {
+    const std::string resolved = resolvePath(path);
+    Impl::Entry& e = impl_->entry(resolved);
+    if (e.file->isBeingWritten())
+        throw TableError("The table " + resolved + " is being written by a statement and cannot be repaired now");
+    ExclusiveHold hold(e.file);
+    const TableCondition found = examineTableFile(resolved, uint64_t(e.file->identity().size), readerOf(*e.file),
+                                                  cpgPageBeside(resolved), true);
+    if (!found.headerRead()) throw TableError(found.describe());
+    if (found.sound()) return found;
+    if (found.wholeRecords > kMaxRecordCount) throw TableError("The table " + resolved + " holds too many records");
+    copyFile(*e.file, copyPath);
+    impl_->rewrite(
+        resolved,
+        [&](TableFile::NewFile& out, const TableFile& file, const DbfLayout& layout, size_t count) {
+            out.write(buildHeader(layout, uint32_t(count)));
+            std::string record;
+            forEachRecord(file, layout, count, [&](std::string_view in) {
+                record.assign(in);
+                // A deleted record stays as it was: no statement reads it.
+                if (record[0] != '*') {
+                    record[0] = ' ';
+                    for (const DbfField& f : layout.fields) {
+                        char* cell = &record[1 + f.offset];
+                        if (f.visible >= 0 && cellFault(f, std::string_view(cell, size_t(f.width))) != CellFault::None)
+                            blankCell(f, cell);
+                    }
+                }
+                out.write(record);
+            });
+        },
+        true);
+    return found;
 }
 
 std::unique_ptr<Database::ExclusiveLock> Database::lockExclusive(std::string_view path) {

@@ -10,6 +10,7 @@
 
 namespace engine {
 
+struct TableCondition;
 struct UnitHost;
 
 // The catalog of table files a process works on. Paths are given as the
@@ -51,9 +52,24 @@ public:
     // over it, so the old table or the new one is whole at every moment.
     void alterTable(std::string_view path, const std::vector<FieldDef>& add, const std::vector<std::string>& drop);
     // Removes the records marked deleted, the same way (new file, atomic
-    // rename). A table that holds none, whose record count is right and that
-    // ends after its last record leaves its file untouched.
+    // rename). A table that holds none leaves its file untouched. A damaged
+    // table (see integrity.h) is refused, as by alterTable: rewriting it
+    // would lose the records its header does not count.
     void packTable(std::string_view path);
+
+    // What is wrong with the table's file (integrity.h): its header and size,
+    // and with `records` every record. Throws TableError when the file is
+    // missing or held exclusively by another program.
+    TableCondition examineTable(std::string_view path, bool records);
+    // Writes a damaged table anew, the same way as a pack, with every whole
+    // record its file holds, whatever its header counts; a cell of a record
+    // not deleted that is no value of its field becomes blank, a deletion
+    // flag that is neither ' ' nor '*' becomes ' '. First the file is copied
+    // as it is to `copyPath` (a name not taken), on the disk before anything
+    // is rewritten. Returns what was wrong; a sound table is left untouched,
+    // and no copy made. Throws TableError, nothing rewritten, for a header
+    // that does not read or a copy that cannot be made.
+    TableCondition repairTable(std::string_view path, const std::string& copyPath);
 
     // Exclusive use of a table: an operating-system lock that other processes
     // respect, held until the handle is destroyed. Throws TableError when

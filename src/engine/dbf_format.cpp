@@ -35,10 +35,6 @@ void writeU32(std::string& b, size_t at, uint64_t v) {
     for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
 }
 
-[[noreturn]] void damaged(const std::string& path, const std::string& why) {
-    throw TableError("The table file " + path + " is damaged: " + why);
-}
-
 bool knownVersion(uint8_t v) {
     const int level = v & 0x07;
     return (level >= 2 && level <= 5) || v == 0x30 || v == 0x31 || v == 0x32;
@@ -55,8 +51,8 @@ std::string_view trimBoth(std::string_view s) {
 
 // The units of a number cell as writers store it (blanks, an optional minus,
 // digits, at most four decimals); nullopt for anything else, which the
-// general reading then handles.
-std::optional<int64_t> plainNumberUnits(std::string_view b) {
+// general reading then handles. Inlined: it decodes most number cells.
+[[gnu::always_inline]] inline std::optional<int64_t> plainNumberUnits(std::string_view b) {
     constexpr int kMaxWholeDigits = 14;  // and four decimals: within 64 bits
     size_t i = 0;
     const size_t n = b.size();
@@ -83,6 +79,55 @@ std::optional<int64_t> plainNumberUnits(std::string_view b) {
     return negative ? -units : units;
 }
 
+bool allOf(std::string_view s, char c) {
+    for (char x : s)
+        if (x != c) return false;
+    return true;
+}
+
+// An optional sign, digits and at most one point: a number, if not one a
+// Decimal can hold.
+bool isNumberShaped(std::string_view t) {
+    size_t i = t.empty() || (t[0] != '+' && t[0] != '-') ? 0 : 1;
+    int digits = 0;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        if (t[i] >= '0' && t[i] <= '9')
+            ++digits;
+        else if (t[i] == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits > 0;
+}
+
+// The general reading of a number cell, after the plain form did not fit:
+// `out` gets the value, or stays empty for NULL or a fault.
+CellFault readNumber(std::string_view bytes, std::optional<Decimal>& out) {
+    const std::string_view t = trimBoth(bytes);
+    if (t.empty() || allOf(t, '*')) return CellFault::None;
+    out = Decimal::parse(t);
+    if (out) return CellFault::None;
+    return isNumberShaped(t) ? CellFault::NumberTooLarge : CellFault::NotANumber;
+}
+
+CellFault readDate(std::string_view bytes, std::optional<Date>& out) {
+    out = Date::parseStored(bytes);
+    if (out) return CellFault::None;
+    const std::string_view t = trimBoth(bytes);
+    return t.empty() || allOf(t, '0') ? CellFault::None : CellFault::NotADate;
+}
+
+CellFault readLogical(char c, std::optional<bool>& out) {
+    switch (c) {
+    case 'T': case 't': case 'Y': case 'y': out = true; return CellFault::None;
+    case 'F': case 'f': case 'N': case 'n': out = false; return CellFault::None;
+    case '?': case ' ': case '\0': return CellFault::None;
+    default: return CellFault::NotALogical;
+    }
+}
+
 FieldType fieldTypeOf(char type) {
     switch (type) {
     case 'N':
@@ -106,8 +151,8 @@ std::string parseFields(std::string_view header, size_t prefixSize, size_t descr
     size_t pos = prefixSize;
     while (pos < headerLength && header[pos] != kDbfTerminator) {
         if (pos + descriptorSize + 1 > headerLength)
-            return "the field descriptors do not fit the header length of " + std::to_string(headerLength) +
-                   " bytes";
+            return "descrierile campurilor nu incap in lungimea antetului, " + std::to_string(headerLength) +
+                   " octeti";
         const std::string_view d = header.substr(pos, descriptorSize);
         DbfField f;
         const std::string_view rawName = d.substr(0, nameSize);
@@ -116,22 +161,22 @@ std::string parseFields(std::string_view header, size_t prefixSize, size_t descr
         f.width = uint8_t(d[widthAt]);
         f.decimals = uint8_t(d[widthAt + 1]);
         f.descriptor = std::string(d);
-        const std::string label = "field " + std::to_string(layout.fields.size() + 1);
-        if (trimRight(f.name).empty()) return label + " has no name";
-        if (f.width == 0) return label + " (" + f.name + ") has width 0";
-        if (f.type == 'D' && f.width != 8) return "date field " + f.name + " is not 8 wide";
-        if (f.type == 'L' && f.width != 1) return "logical field " + f.name + " is not 1 wide";
+        const std::string label = "campul " + std::to_string(layout.fields.size() + 1);
+        if (trimRight(f.name).empty()) return label + " nu are nume";
+        if (f.width == 0) return label + " (" + f.name + ") are latimea 0";
+        if (f.type == 'D' && f.width != 8) return "campul de tip data " + f.name + " nu are latimea 8";
+        if (f.type == 'L' && f.width != 1) return "campul logic " + f.name + " nu are latimea 1";
         if ((f.type == 'N' || f.type == 'F') && f.decimals >= f.width)
-            return "number field " + f.name + " has more decimals than width";
+            return "campul numeric " + f.name + " are mai multe zecimale decat cifre";
         layout.fields.push_back(std::move(f));
         pos += descriptorSize;
     }
-    if (pos >= headerLength) return "the field descriptors have no end within the header length";
-    if (layout.fields.empty()) return "the table has no fields";
+    if (pos >= headerLength) return "descrierile campurilor nu se termina in lungimea antetului";
+    if (layout.fields.empty()) return "tabelul nu are campuri";
     size_t sum = 1;
     for (const auto& f : layout.fields) sum += size_t(f.width);
     if (sum != layout.recordLength)
-        return "the fields take " + std::to_string(sum) + " bytes per record but the record length is " +
+        return "campurile ocupa " + std::to_string(sum) + " octeti pe inregistrare, dar lungimea inregistrarii este " +
                std::to_string(layout.recordLength);
     layout.prefix = std::string(header.substr(0, prefixSize));
     layout.descriptorSize = descriptorSize;
@@ -258,39 +303,41 @@ DbfLayout DbfLayout::fresh() {
     return layout;
 }
 
-size_t headerLengthOf(std::string_view prefix, uint64_t fileSize, const std::string& path) {
-    if (fileSize < kDbfPrefixSize || prefix.size() < kDbfPrefixSize) damaged(path, "the header is cut short");
+std::string headerLengthFault(std::string_view prefix, uint64_t fileSize, size_t& headerLength) {
+    if (fileSize < kDbfPrefixSize || prefix.size() < kDbfPrefixSize) return "antetul este taiat";
     if (!knownVersion(uint8_t(prefix[0]))) {
         char v[8];
         std::snprintf(v, sizeof v, "0x%02X", unsigned(uint8_t(prefix[0])));
-        damaged(path, std::string("it is not a dBase table (version byte ") + v + ")");
+        return std::string("nu este un tabel dBase (octetul de versiune ") + v + ")";
     }
-    const size_t headerLength = readU16(prefix, 8);
+    headerLength = readU16(prefix, 8);
     if (headerLength < kDbfPrefixSize + kDbfDescriptorSize + 1)
-        damaged(path, "the header length of " + std::to_string(headerLength) + " bytes cannot hold a field");
+        return "lungimea antetului, " + std::to_string(headerLength) + " octeti, nu cuprinde niciun camp";
     if (headerLength > fileSize)
-        damaged(path, "the header is cut short (header length " + std::to_string(headerLength) + ", file size " +
-                          std::to_string(fileSize) + ")");
-    return headerLength;
+        return "antetul este taiat (lungimea antetului " + std::to_string(headerLength) + ", fisierul are " +
+               std::to_string(fileSize) + " octeti)";
+    return {};
 }
 
-DbfLayout parseLayout(std::string_view header, uint64_t fileSize, const std::string& path) {
-    const size_t headerLength = headerLengthOf(header, fileSize, path);
-    if (header.size() < headerLength) damaged(path, "the header is cut short");
+std::string layoutFault(std::string_view header, uint64_t fileSize, DbfLayout& layout) {
+    size_t headerLength = 0;
+    std::string why = headerLengthFault(header, fileSize, headerLength);
+    if (!why.empty()) return why;
+    if (header.size() < headerLength) return "antetul este taiat";
     header = header.substr(0, headerLength);
-    DbfLayout layout;
+    layout = DbfLayout();
     layout.headerCount = readU32(header, 4);
     layout.headerLength = headerLength;
     layout.recordLength = readU16(header, 10);
-    std::string why = parseFields(header, kDbfPrefixSize, kDbfDescriptorSize, 11, 11, 16, layout);
+    why = parseFields(header, kDbfPrefixSize, kDbfDescriptorSize, 11, 11, 16, layout);
     if (!why.empty() && (uint8_t(header[0]) & 0x07) == 4 && headerLength > kDbf7PrefixSize &&
         parseFields(header, kDbf7PrefixSize, kDbf7DescriptorSize, 32, 32, 33, layout).empty())
         why.clear();
-    if (!why.empty()) damaged(path, why);
+    if (!why.empty()) return why;
     for (auto& f : layout.fields)
         f.blank = f.type == 'L' ? '?' : !isReadType(f.type) && layout.isVisualFoxPro() ? '\0' : ' ';
     arrangeLayout(layout);
-    return layout;
+    return {};
 }
 
 DbfField makeField(const FieldDef& def, const std::string& path) {
@@ -374,41 +421,83 @@ std::string buildHeader(const DbfLayout& layout, uint32_t count) {
     return h;
 }
 
-void decodeCell(const DbfField& field, std::string_view bytes, CodePage page, ColumnStore::Column& column, size_t row,
-                std::string& scratch) {
+CellFault decodeCell(const DbfField& field, std::string_view bytes, CodePage page, ColumnStore::Column& column,
+                     size_t row, std::string& scratch) {
     switch (field.type) {
     case 'C': {
         size_t n = bytes.size();
         while (n > 0 && isBlankByte(bytes[n - 1])) --n;
-        if (n == 0) return;
+        if (n == 0) return CellFault::None;
         bytes = bytes.substr(0, n);
         unsigned char high = 0;
         for (char c : bytes) high |= static_cast<unsigned char>(c);
-        if (high < 0x80) return column.setRepeatedText(row, bytes);
-        scratch.clear();
-        appendDecoded(scratch, bytes, page);
-        return column.setRepeatedText(row, trimRight(scratch));
+        if (high < 0x80) {
+            column.setRepeatedText(row, bytes);
+        } else {
+            scratch.clear();
+            appendDecoded(scratch, bytes, page);
+            column.setRepeatedText(row, trimRight(scratch));
+        }
+        return CellFault::None;
     }
     case 'N':
     case 'F': {
-        if (const auto units = plainNumberUnits(bytes)) return column.setNumber(row, Decimal::fromUnits(*units));
-        // Blanks, stars (an overflow mark of some writers) or garbage: NULL.
-        const std::string_view t = trimBoth(bytes);
-        if (t.empty() || t[0] == '*') return;
-        if (auto d = Decimal::parse(t)) column.setNumber(row, *d);
-        return;
-    }
-    case 'D':
-        if (auto d = Date::parseStored(bytes)) column.setDate(row, *d);
-        return;
-    case 'L':
-        switch (bytes[0]) {
-        case 'T': case 't': case 'Y': case 'y': return column.setLogical(row, true);
-        case 'F': case 'f': case 'N': case 'n': return column.setLogical(row, false);
-        default: return;
+        if (const auto units = plainNumberUnits(bytes)) {
+            column.setNumber(row, Decimal::fromUnits(*units));
+            return CellFault::None;
         }
-    default: return;
+        std::optional<Decimal> d;
+        const CellFault fault = readNumber(bytes, d);
+        if (d) column.setNumber(row, *d);
+        return fault;
     }
+    case 'D': {
+        std::optional<Date> d;
+        const CellFault fault = readDate(bytes, d);
+        if (d) column.setDate(row, *d);
+        return fault;
+    }
+    case 'L': {
+        std::optional<bool> b;
+        const CellFault fault = readLogical(bytes[0], b);
+        if (b) column.setLogical(row, *b);
+        return fault;
+    }
+    default: return CellFault::None;
+    }
+}
+
+CellFault cellFault(const DbfField& field, std::string_view bytes) {
+    switch (field.type) {
+    case 'N':
+    case 'F': {
+        if (plainNumberUnits(bytes)) return CellFault::None;
+        std::optional<Decimal> d;
+        return readNumber(bytes, d);
+    }
+    case 'D': {
+        std::optional<Date> d;
+        return readDate(bytes, d);
+    }
+    case 'L': {
+        std::optional<bool> b;
+        return readLogical(bytes[0], b);
+    }
+    default: return CellFault::None;
+    }
+}
+
+size_t firstCellFault(const DbfField& field, const char* records, size_t count, size_t length, size_t from) {
+    const size_t width = size_t(field.width);
+    const char* record = records + from * length;
+    const bool number = field.type == 'N' || field.type == 'F';
+    for (size_t r = from; r < count; ++r, record += length) {
+        const std::string_view cell(record + 1 + field.offset, width);
+        // Most number cells are plain: the test of those stays in this loop.
+        if (number && plainNumberUnits(cell)) continue;
+        if (record[0] != '*' && cellFault(field, cell) != CellFault::None) return r;
+    }
+    return count;
 }
 
 void encodeCell(const DbfField& field, const Value& value, CodePage page, char* out) {

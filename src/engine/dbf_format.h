@@ -52,11 +52,12 @@ struct DbfLayout {
     std::vector<FieldDef> visibleFields() const;
 };
 
-// Reads the layout of a file of `fileSize` bytes: headerLengthOf takes its
-// first kDbfPrefixSize bytes and tells how many bytes parseLayout needs.
-// Throws TableError naming `path` when the header does not add up.
-size_t headerLengthOf(std::string_view prefix, uint64_t fileSize, const std::string& path);
-DbfLayout parseLayout(std::string_view header, uint64_t fileSize, const std::string& path);
+// Reads the layout of a file of `fileSize` bytes: headerLengthFault takes its
+// first kDbfPrefixSize bytes and tells how many bytes layoutFault needs. Each
+// returns what is wrong with the header, empty when it adds up (see
+// readTableHeader in integrity.h, which the readers of table files use).
+std::string headerLengthFault(std::string_view prefix, uint64_t fileSize, size_t& headerLength);
+std::string layoutFault(std::string_view header, uint64_t fileSize, DbfLayout& layout);
 
 // A new field (name, type and width checked). Throws TableError naming `path`
 // for a definition a dBase file cannot hold.
@@ -69,12 +70,23 @@ std::string buildHeader(const DbfLayout& layout, uint32_t count);
 // The three date bytes of a header (years since 1900, month, day) for today.
 std::array<uint8_t, 3> todayStamp();
 
+// Why the stored bytes of a cell are no value of its field. Blanks (spaces or
+// NULs, around a value too), a number of '*' only (the overflow mark of dBase
+// writers) and a date of '0' only (GDAL's missing date) are NULL, no fault.
+enum class CellFault : uint8_t { None, NotANumber, NumberTooLarge, NotADate, NotALogical };
+
 // Cells. decodeCell reads the bytes of one field into row `row` of a column
-// (whose cells start NULL); encodeCell writes a value already coerced to the
-// field into `out` (width bytes), and blankCell writes the empty or NULL form
-// of the field.
-void decodeCell(const DbfField& field, std::string_view bytes, CodePage page, ColumnStore::Column& column, size_t row,
-                std::string& scratch);
+// (whose cells start NULL) and returns CellFault::None, or the fault of bytes
+// it cannot read, leaving the cell NULL; cellFault tells the same without
+// decoding. encodeCell writes a value already coerced to the field into `out`
+// (width bytes), and blankCell writes the empty or NULL form of the field.
+CellFault decodeCell(const DbfField& field, std::string_view bytes, CodePage page, ColumnStore::Column& column,
+                     size_t row, std::string& scratch);
+CellFault cellFault(const DbfField& field, std::string_view bytes);
+// The first of the `count` records at `records` (`length` bytes each, the
+// deletion flag first), from record `from` on, that is not marked deleted and
+// whose cell of `field` cellFault finds at fault; `count` when none is.
+size_t firstCellFault(const DbfField& field, const char* records, size_t count, size_t length, size_t from);
 void encodeCell(const DbfField& field, const Value& value, CodePage page, char* out);
 void blankCell(const DbfField& field, char* out);
 

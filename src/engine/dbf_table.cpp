@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "engine/errors.h"
+#include "engine/integrity.h"
 #include "engine/text.h"
 
 namespace engine {
@@ -86,11 +87,21 @@ public:
                 const DbfField& f = fields_[c->sourceField()];
                 const size_t end = std::min(start + want, c->pendingRows());
                 const char* cell = records + 1 + f.offset;
-                for (size_t r = start; r < end; ++r, cell += length)
-                    decodeCell(f, std::string_view(cell, size_t(f.width)), page_, *c, r, scratch);
+                for (size_t r = start; r < end; ++r, cell += length) {
+                    const std::string_view bytes(cell, size_t(f.width));
+                    const CellFault fault = decodeCell(f, bytes, page_, *c, r, scratch);
+                    // A deleted record's cell is never read: it stays NULL.
+                    if (fault != CellFault::None && records[(r - start) * length] != '*') [[unlikely]]
+                        throw TableError(cellFaultMessage(path_, r, f, bytes, page_, fault));
+                }
             }
             if (flags)
-                for (size_t i = 0; i < want; ++i) (*flags)[start + i] = records[i * length] == '*';
+                for (size_t i = 0; i < want; ++i) {
+                    const char flag = records[i * length];
+                    if (flag != ' ' && flag != '*') [[unlikely]]
+                        throw TableError(flagFaultMessage(path_, start + i, flag));
+                    (*flags)[start + i] = flag == '*';
+                }
             start += want;
         }
     }
@@ -327,14 +338,13 @@ void DbfTable::unitEnded(bool committed) {
 
 void DbfTable::read(std::optional<CodePage> cpgPage) {
     identity_ = file_->identity();
-    const uint64_t size = uint64_t(identity_.size);
-    std::string header(kDbfPrefixSize, '\0');
-    header.resize(file_->readAt(0, &header[0], header.size()));
-    const size_t headerLength = headerLengthOf(header, size, path_);
-    header.resize(headerLength);
-    if (file_->readAt(0, &header[0], headerLength) != headerLength)
-        throw TableError("The table file " + path_ + " is damaged: the header is cut short");
-    layout_ = parseLayout(header, size, path_);
+    TableCondition condition;
+    const ReadAt readAt = [this](uint64_t offset, char* out, size_t size) { return file_->readAt(offset, out, size); };
+    if (!readTableHeader(path_, uint64_t(identity_.size), readAt, layout_, condition))
+        throw TableError(condition.describe());
+    // Records the header does not count, or counted records missing: read
+    // as they are, they would be lost at the next write.
+    if (!condition.sizeAgrees()) throw TableError(condition.describe());
     // A driver byte not known here reads as the office's own code page.
     codePage_ = cpgPage.value_or(codePageFromLdid(layout_.languageDriver()).value_or(CodePage::Cp1250));
 
@@ -348,9 +358,7 @@ void DbfTable::read(std::optional<CodePage> cpgPage) {
     indexes_.resize(fields_.size());
     scanned_.resize(fields_.size());
 
-    // A count beyond the end of the file reads the whole records present.
-    const uint64_t present = (size - headerLength) / layout_.recordLength;
-    count_ = size_t(std::min<uint64_t>(layout_.headerCount, present));
+    count_ = layout_.headerCount;
     decoder_ = std::make_shared<Decoder>(file_, path_, layout_, std::move(visible), codePage_, identity_, count_);
     rows_ = std::make_shared<ColumnStore>(fields_, count_, decoder_);
 }
@@ -375,6 +383,12 @@ const std::vector<uint8_t>& DbfTable::flags() const {
         flagsRead_ = true;
     }
     return deleted_;
+}
+
+void DbfTable::knowDeletions(const std::vector<uint8_t>& marks) {
+    if (flagsRead_ || marks.size() != count_) return;
+    deleted_ = marks;
+    flagsRead_ = true;
 }
 
 bool DbfTable::hasDeletedRecords() const {

@@ -46,6 +46,9 @@ public:
     void unitEnded(bool committed) override;
     CodePage codePage() const { return codePage_; }
     bool hasDeletedRecords() const;
+    // The deletion marks (1 for deleted) of the same file as an examination
+    // read them, so that this reading need not read them again.
+    void knowDeletions(const std::vector<uint8_t>& marks);
 
 private:
     class TableWriter;

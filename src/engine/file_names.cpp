@@ -1,5 +1,6 @@
 #include "engine/file_names.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/file_io.h"
@@ -26,6 +27,9 @@ std::string resolvePath(std::string_view path) {
     std::string p(path);
     for (char& c : p)
         if (c == '\\' || c == '/') c = os::kSeparator;
+    // One table, one name: "TP.DBF" from the working folder is the same
+    // table as its absolute path.
+    if (!p.empty()) p = os::absolutePath(p);
     // Where the file system itself ignores case, the name as given reaches the file.
     if (p.empty() || os::namesFoldCase() || os::exists(p)) return p;
 
@@ -65,6 +69,16 @@ std::optional<std::string> findSibling(const std::string& path, std::string_view
     const auto found = findInDirectory(dir, base + std::string(extension));
     if (!found) return std::nullopt;
     return fileio::inFolder(dir, *found);
+}
+
+std::optional<CodePage> cpgPageBeside(const std::string& path) {
+    const auto cpg = findSibling(path, ".cpg");
+    if (!cpg) return std::nullopt;
+    const os::File file = os::File::open(*cpg, os::File::Open::Read);
+    if (!file) return std::nullopt;
+    char content[64];
+    const int64_t n = file.readAt(0, content, sizeof content);
+    return codePageFromCpg(std::string(content, size_t(std::max<int64_t>(n, 0))));
 }
 
 }  // namespace engine

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/codepage.h"
+
 namespace engine {
 
 // Finding table files the way statements name them: "\" or "/" as separator,
@@ -15,5 +17,9 @@ std::string resolvePath(std::string_view path);
 // The file beside `path` with the same base name and the given extension
 // (".cpg"), found without regard to case.
 std::optional<std::string> findSibling(const std::string& path, std::string_view extension);
+
+// The code page a .cpg file beside the table names; nullopt when there is
+// none, or none understood.
+std::optional<CodePage> cpgPageBeside(const std::string& path);
 
 }  // namespace engine

@@ -164,6 +164,9 @@ bool syncFolder(const std::string& folder);
 // An absolute path naming the file, links resolved where the system can; the
 // same text for the same file (on Windows letter case aside, which it folds).
 std::string canonicalPath(const std::string& path);
+// The path made absolute against the working folder, "." and ".." taken out
+// as text (links are not followed, the file need not exist).
+std::string absolutePath(const std::string& path);
 
 // Path text. The separator this system writes, and whether a character is one.
 #ifdef _WIN32

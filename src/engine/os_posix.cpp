@@ -18,6 +18,7 @@
 #include <cstring>
 #include <ctime>
 #include <random>
+#include <vector>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -288,6 +289,34 @@ std::string canonicalPath(const std::string& path) {
     std::string out(real);
     std::free(real);
     return out;
+}
+
+std::string absolutePath(const std::string& path) {
+    std::string whole = path;
+    if (whole.empty() || whole[0] != '/') {
+        char* here = ::getcwd(nullptr, 0);
+        if (!here) return path;
+        whole = std::string(here) + '/' + path;
+        std::free(here);
+    } else if (whole.find("/.") == std::string::npos) {
+        return whole;
+    }
+    std::vector<std::string_view> parts;
+    std::string_view rest(whole);
+    while (!rest.empty()) {
+        const size_t slash = rest.find('/');
+        const std::string_view part = rest.substr(0, slash);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        if (slash == std::string_view::npos) break;
+        rest.remove_prefix(slash + 1);
+    }
+    std::string out;
+    for (const std::string_view part : parts) out.append("/").append(part);
+    return out.empty() ? "/" : out;
 }
 
 bool sameName(std::string_view a, std::string_view b) { return a == b; }

@@ -461,7 +461,7 @@ bool listFolder(const std::string& folder, std::vector<std::string>& names) {
 
 bool syncFolder(const std::string&) { return true; }
 
-std::string canonicalPath(const std::string& path) {
+std::string absolutePath(const std::string& path) {
     const std::wstring name = widePath(path);
     std::wstring full(MAX_PATH, L'\0');
     DWORD n = ::GetFullPathNameW(name.c_str(), DWORD(full.size()), &full[0], nullptr);
@@ -471,6 +471,11 @@ std::string canonicalPath(const std::string& path) {
     }
     if (n == 0 || n >= full.size()) return path;
     full.resize(n);
+    return narrow(full);
+}
+
+std::string canonicalPath(const std::string& path) {
+    std::wstring full = wide(absolutePath(path));
     ::CharLowerBuffW(&full[0], DWORD(full.size()));
     return narrow(full);
 }

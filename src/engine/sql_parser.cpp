@@ -121,6 +121,10 @@ private:
         tab.offset = cur().offset;
         if (cur().kind != TokenKind::Text) expected("a table path in double quotes");
         tab.path = t_.content(cur());
+        // The system would read the name only up to a control character,
+        // and so reach another table than the one the text names.
+        if (std::any_of(tab.path.begin(), tab.path.end(), [](char c) { return unsigned(static_cast<unsigned char>(c)) < 0x20; }))
+            t_.fail(cur().offset, "a table path holds no control characters");
         ++pos_;
         if (allowAlias) {
             if (acceptWord("AS"))

@@ -39,6 +39,16 @@ TEST_F(StartupDataDir, TheRunHoldsTheDataDirectory) {
     EXPECT_TRUE(lockableElsewhere());
 }
 
+TEST_F(StartupDataDir, AWorkingFolderNotYetMadeIsMadeAtTheFirstStart) {
+    // An installed program's first start in a new home: ~/.local/share/terralog.
+    const QString working = dir.filePath("home/.local/share/terralog");
+    EXPECT_TRUE(form1->runStartup(working));
+    menu->hide();
+    EXPECT_TRUE(script->requestsOf(DialogKind::ErrorBox).empty());
+    EXPECT_TRUE(QFile::exists(working + "/Data/TP.DBF"));
+    EXPECT_TRUE(form1->dataDirLock().holds(working + "/Data"));
+}
+
 TEST_F(StartupDataDir, ADataDirectoryHeldElsewhereStopsTheStart) {
     platform::DataDirLock restoring;
     ASSERT_TRUE(restoring.lock(dataDir()));

@@ -10,6 +10,7 @@
 #include "error_text.h"
 #include "engine/database.h"
 #include "engine/errors.h"
+#include "engine/integrity.h"
 #include "engine/statement.h"
 #include "engine/transaction.h"
 #include "table_values.h"
@@ -212,7 +213,7 @@ TEST(LateColumns, WritesToColumnsNotDecodedReachTheFileAndLaterReads) {
     EXPECT_EQ(decodedOneByOne(db, path), expected);
 }
 
-TEST(Pack, LeavesAPackedTableAsItIsAndPacksTheOthers) {
+TEST(Pack, LeavesAPackedTableAsItIsPacksTheOthersAndRefusesADamagedOne) {
     const std::vector<std::string> records = surfaceRecords();
     const std::vector<std::string> live = {records[0], records[1], records[3], records[4]};
     std::string noEnd = dbfBytes(kSurfaceFields, live);
@@ -221,18 +222,23 @@ TEST(Pack, LeavesAPackedTableAsItIsAndPacksTheOthers) {
     countTooHigh[4] = 5;
     std::string partialRecord = dbfBytes(kSurfaceFields, live);
     partialRecord.insert(partialRecord.size() - 1, "  rest");
+    enum Outcome { Unchanged, Packed, Refused };
     struct Case {
         const char* name;
         std::string bytes;
-        bool packed;
+        Outcome outcome;
+        const char* problem;  // when refused
     };
     const Case cases[] = {
-        {"no deleted record", dbfBytes(kSurfaceFields, live), true},
-        {"no end-of-file byte", noEnd, true},
-        {"empty", dbfBytes(kSurfaceFields, {}), true},
-        {"deleted records", dbfBytes(kSurfaceFields, records), false},
-        {"a record count beyond the records", countTooHigh, false},
-        {"bytes after the last record", partialRecord, false},
+        {"no deleted record", dbfBytes(kSurfaceFields, live), Unchanged, ""},
+        {"no end-of-file byte", noEnd, Unchanged, ""},
+        {"empty", dbfBytes(kSurfaceFields, {}), Unchanged, ""},
+        {"deleted records", dbfBytes(kSurfaceFields, records), Packed, ""},
+        {"a record count beyond the records", countTooHigh, Refused,
+         "antetul numara 5 inregistrari, fisierul are 4 inregistrari intregi."},
+        {"bytes after the last record", partialRecord, Refused,
+         "antetul numara 4 inregistrari, fisierul are 4 inregistrari intregi si o inregistrare taiata (6 din 51 "
+         "octeti)."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -241,10 +247,18 @@ TEST(Pack, LeavesAPackedTableAsItIsAndPacksTheOthers) {
         writeBytes(path, c.bytes);
         const engine::os::FileInfo original = identityOf(path);
         Database db;
+        if (c.outcome == Refused) {
+            // Packed, the records the header does not count would be lost.
+            const std::string problem = std::string("Tabelul TPDET.DBF este deteriorat: ") + c.problem;
+            EXPECT_EQ(errorOf([&] { db.packTable(path); }), problem);
+            EXPECT_EQ(readBytes(path), c.bytes);
+            EXPECT_EQ(inodeOf(path), inode);
+            continue;
+        }
         db.table(path)->rows()->loadAll();  // a reading with its deletion marks known
         db.packTable(path);
         const std::string after = readBytes(path);
-        if (c.packed) {
+        if (c.outcome == Unchanged) {
             EXPECT_EQ(after, c.bytes);
             EXPECT_TRUE(identityOf(path).sameFile(original));
             continue;
@@ -254,6 +268,37 @@ TEST(Pack, LeavesAPackedTableAsItIsAndPacksTheOthers) {
         EXPECT_EQ(after, dbfBytes(kSurfaceFields, live).replace(1, 3, after.substr(1, 3)));
         EXPECT_EQ(valuesOf(*engine::executeStatement(db, statementOn(path, "*")).rows), decodedAtOnce(path));
     }
+}
+
+TEST(Pack, AnExaminationTellsThePackAndTheReadingOnlyWhileTheFileStaysTheSame) {
+    const std::vector<std::string> records = surfaceRecords();
+    const std::string live = dbfBytes(kSurfaceFields, {records[0], records[1], records[3], records[4]});
+    TempDir dir;
+    const std::string path = dir.file("TPDET.DBF");
+    writeBytes(path, live);
+    const ino_t inode = inodeOf(path);
+    Database db;
+    const engine::TableCondition found = db.examineTable(path, true);
+    EXPECT_TRUE(found.sound());
+    EXPECT_EQ(found.deletedRecords, 0u);
+    db.packTable(path);
+    EXPECT_EQ(readBytes(path), live);
+    EXPECT_EQ(inodeOf(path), inode);
+
+    db.examineTable(path, true);
+    Database other;
+    engine::executeStatement(other, "DELETE FROM \"" + path + "\" WHERE IDDET=2");
+    EXPECT_EQ(engine::executeStatement(db, statementOn(path, "IDDET")).rows->rowCount(), 3u);
+    db.packTable(path);
+    EXPECT_NE(inodeOf(path), inode);
+    EXPECT_EQ(decodedAtOnce(path).size(), 3u);
+
+    // A record deleted when examined stays deleted for the reading.
+    writeBytes(path, dbfBytes(kSurfaceFields, records));
+    Database third;
+    EXPECT_EQ(third.examineTable(path, true).deletedRecords, 1u);
+    EXPECT_EQ(valuesOf(*engine::executeStatement(third, statementOn(path, "*")).rows), decodedAtOnce(path));
+    EXPECT_EQ(engine::executeStatement(third, statementOn(path, "IDDET")).rows->rowCount(), 4u);
 }
 
 TEST(LateColumns, AUnitSeesItsOwnWritesAndARollbackTheOldCells) {

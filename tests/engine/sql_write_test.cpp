@@ -335,6 +335,9 @@ TEST_F(Writes, ErrorsNameWhatIsWrong) {
         {"a text compared with a number", {"SELECT IDTP FROM \"{DataDir}\\TP.dbf\" WHERE TPNR=12"}, ErrorKind::Bind, "",
          0, 0},
         {"a missing table", {"SELECT * FROM \"{DataDir}\\TPX.dbf\""}, ErrorKind::Table, "TPX.dbf", 0, 0},
+        // The system would stop reading the name at the control character.
+        {"a control character in a table path", {std::string("DELETE FROM \"{DataDir}\\TP.dbf\0X\"", 32)},
+         ErrorKind::Syntax, "control characters", 1, 13},
         {"an impossible date", {"UPDATE \"{DataDir}\\TP.dbf\" SET DATA=\"31.02.2024\" WHERE IDTP=2"}, ErrorKind::Value,
          "31.02.2024", 0, 0},
         {"a text for a number", {"UPDATE \"{DataDir}\\TP.dbf\" SET SUPTOT=\"1,5\" WHERE IDTP=2"}, ErrorKind::Value,

@@ -3,6 +3,7 @@
 // the tables, and a loop of point statements syncs once.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 
 #include "engine/errors.h"
@@ -139,5 +140,26 @@ TEST_F(TransactionTest, APointLoopSyncsOnceNotPerStatement) {
     const long operations = engine::faults::operations();
     engine::faults::disarm();
     EXPECT_LT(operations, 12);
+    EXPECT_TRUE(w_.problems().empty());
+}
+
+// A table named in other ways within one unit (its name in other letter
+// case, a "." in its path) is the same table: read with the unit's writes,
+// not waited for as another writer's.
+TEST_F(TransactionTest, OneTableNamedOtherwiseIsTheSameTable) {
+    const std::string a = w_.a();
+    const size_t cut = a.find_last_of("/\\");
+    std::string lower = a.substr(cut + 1);
+    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+    const std::string spellings[] = {a.substr(0, cut + 1) + lower, a.substr(0, cut + 1) + "." + a[cut] + a.substr(cut + 1)};
+    Transaction t(db_);
+    run("DELETE FROM " + A() + " WHERE ID=1");
+    for (const std::string& other : spellings) {
+        SCOPED_TRACE(other);
+        EXPECT_EQ(count("\"" + other + "\""), 2u);
+        run("UPDATE \"" + other + "\" SET NAME=\"R\"");
+    }
+    t.commit();
+    EXPECT_EQ(count(A()), 2u);
     EXPECT_TRUE(w_.problems().empty());
 }

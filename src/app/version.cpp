@@ -1,0 +1,3 @@
+#include "app/version.h"
+
+QString programVersion() { return QStringLiteral(TERRALOG_VERSION); }
