@@ -4,9 +4,8 @@
 // working folder is the fixture's, so every file a statement names lies there
 // (give the fuzzer absolute corpus paths). Each statement runs in a
 // transaction that is rolled back, so the fixture stays as made.
-#include <unistd.h>
-
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "engine/database.h"
@@ -38,7 +37,7 @@ const std::string& fixture() {
             run("INSERT INTO \"" + dir + "/ANEXE1.DBF\" VALUES (" + id + ", \"Anexa 2A\", \"ION " + id + "\", NULL)");
         }
         run("DELETE FROM \"" + dir + "/TPDET.DBF\" WHERE IDDET=4");
-        if (::chdir(dir.c_str()) != 0) std::abort();
+        std::filesystem::current_path(std::filesystem::u8path(dir));
         return dir;
     }();
     return folder;

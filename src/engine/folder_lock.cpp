@@ -9,6 +9,7 @@
 //   changes them), recoverFolder runs first.
 #include "engine/folder_lock.h"
 
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -54,6 +55,16 @@ const std::string& keyOf(const std::string& folder, os::FolderLockKind kind) {
     if (found == cache.end())
         found = cache.emplace(where, (kind == os::FolderLockKind::Holder ? "H:" : "W:") + os::canonicalPath(folder)).first;
     return found->second;
+}
+
+// The folder named from the root: a lock on "." (tables named from the
+// current folder) is taken on the current folder and its parent, as for
+// the same folder named in full.
+std::string fromRoot(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code failed;
+    const fs::path full = fs::absolute(fs::u8path(folder), failed);
+    return failed ? folder : full.lexically_normal().u8string();
 }
 
 bool sameState(const os::FileInfo& a, const os::FileInfo& b) {
@@ -118,9 +129,9 @@ bool FolderLock::take(const std::string& folder, Kind kind, os::LockMode mode, b
     const bool covered = e.exclusive > 0 || (mode == os::LockMode::Shared && e.shared > 0);
     if (!covered) {
         if (!e.file) {
-            e.folder = folder;
+            e.folder = fromRoot(folder);
             e.kind = kind;
-            e.file = os::openFolderLock(folder, kind);
+            e.file = os::openFolderLock(e.folder, kind);
             if (!e.file) {
                 const os::Error error = os::lastError();
                 registry().erase(key);

@@ -197,25 +197,25 @@ File& File::operator=(File&& other) noexcept {
 }
 
 File File::open(const std::string& path, Open how) {
+    // Never with DELETE access: a handle holding it obliges every later
+    // opener to share deletion, which most programs do not, so a table open
+    // here could not be read by them. Names are renamed and removed through
+    // handles of their own (openForDelete, os::remove).
     DWORD access = GENERIC_READ, disposition = OPEN_EXISTING;
     switch (how) {
     case Open::Read: break;
-    case Open::ReadWrite: access |= GENERIC_WRITE | DELETE; break;
+    case Open::ReadWrite: access |= GENERIC_WRITE; break;
     case Open::CreateNew:
-        access |= GENERIC_WRITE | DELETE;
+        access |= GENERIC_WRITE;
         disposition = CREATE_NEW;
         break;
     case Open::CreateOrOpen:
-        access |= GENERIC_WRITE | DELETE;
+        access |= GENERIC_WRITE;
         disposition = OPEN_ALWAYS;
         break;
     }
     const std::wstring name = widePath(path);
     HANDLE h = ::CreateFileW(name.c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    // A folder where files may be written but not removed: without removal by handle.
-    if (h == INVALID_HANDLE_VALUE && (access & DELETE) && ::GetLastError() == ERROR_ACCESS_DENIED)
-        h = ::CreateFileW(name.c_str(), access & ~DWORD(DELETE), kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                          nullptr);
     if (h != INVALID_HANDLE_VALUE && how == Open::CreateOrOpen) ::SetLastError(ERROR_SUCCESS);
     return File(stored(h));
 }
@@ -316,10 +316,9 @@ bool File::copyPermissions(const File&) const { return true; }
 
 bool File::defaultPermissions() const { return true; }
 
-bool File::removeWhileOpen(const std::string& path) {
-    if (deleteByHandle(native(handle_))) return true;
-    return os::remove(path);
-}
+// By a handle of its own (File::open takes no DELETE access); this handle
+// stays open, and its lock held, until the caller closes it.
+bool File::removeWhileOpen(const std::string& path) { return os::remove(path); }
 
 File openFolderLock(const std::string& folder, FolderLockKind kind) {
     std::string name = folder;
@@ -344,6 +343,44 @@ bool pathInfo(const std::string& path, FileInfo& out, bool followLinks) {
 
 bool exists(const std::string& path) { return ::GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+namespace {
+
+// Where the POSIX rename is missing (Wine, Windows before 10 version 1607)
+// the name of a file open elsewhere cannot be replaced, but the open file
+// can be renamed: its name moves aside first, as ".<name>.<letters>" (the
+// form of a stopped writer's new file, which the next opening of the folder
+// removes), the new file takes the name, and the name moved aside is
+// removed (the old file goes when its last handle closes). A stop between
+// the two renames leaves the name missing; every replacement of a table
+// happens inside a unit whose journal holds the old file under a second
+// name and puts it back.
+bool renameOverOpenFile(const std::wstring& source, const std::wstring& target) {
+    const size_t slash = target.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
+    const std::wstring name = slash == std::wstring::npos ? target : target.substr(slash + 1);
+    static const wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        std::wstring aside = folder + L"." + name + L".";
+        for (int i = 0; i < 6; ++i) aside += kLetters[random() % (std::size(kLetters) - 1)];
+        if (!::MoveFileExW(target.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            if (::GetLastError() == ERROR_ALREADY_EXISTS || ::GetLastError() == ERROR_FILE_EXISTS) continue;
+            return false;
+        }
+        if (!::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            const DWORD error = ::GetLastError();
+            ::MoveFileExW(aside.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+            ::SetLastError(error);
+            return false;
+        }
+        ::DeleteFileW(aside.c_str());
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool rename(const std::string& from, const std::string& to) {
     const std::wstring source = widePath(from), target = widePath(to);
     if (::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
@@ -357,9 +394,10 @@ bool rename(const std::string& from, const std::string& to) {
     }
     wchar_t full[MAX_PATH * 4];
     const DWORD length = ::GetFullPathNameW(target.c_str(), DWORD(std::size(full)), full, nullptr);
-    const bool done = length > 0 && length < std::size(full) && posixRename(h, std::wstring(full, length));
+    bool done = length > 0 && length < std::size(full) && posixRename(h, std::wstring(full, length));
     ::FlushFileBuffers(h);
     ::CloseHandle(h);
+    if (!done) done = renameOverOpenFile(source, target);
     if (!done) ::SetLastError(error);
     return done;
 }

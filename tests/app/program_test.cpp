@@ -1,5 +1,4 @@
 // The built program itself, started as a user would start it.
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -8,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include "common/test_paths.h"
+
 namespace {
 
-QString programPath() { return QDir(QCoreApplication::applicationDirPath() + "/..").absoluteFilePath("terralog"); }
+QString programPath() { return QString::fromStdString(testing_paths::builtProgram("terralog")); }
 
 class Program : public ::testing::Test {
 protected:

@@ -19,11 +19,12 @@
 
 #include <gtest/gtest.h>
 
+#include "common/test_paths.h"
 #include "platform/dialogs.h"
 
 namespace {
 
-const QString kBuilt = QStringLiteral(TERRALOG_TRANSLATIONS);
+const QString kBuilt = QString::fromStdString(testing_paths::builtFile("translations"));
 
 // Every text a person reads on the window: labels, buttons, group titles.
 QStringList shownTexts(const QWidget& window) {

@@ -1,18 +1,22 @@
 // The start-up sequence holds the data directory and finishes what an
 // interrupted restore left.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QFile>
 
 #include "app/main_menu.h"
 #include "app/startup_window.h"
 #include "app_fixture.h"
+#include "common/child_process.h"
 #include "platform/data_dir_lock.h"
 
 namespace {
 
 using platform::DialogKind;
+
+// The child: 1 when it could take the lock on the data directory, 0 when not.
+const testing_child::Entry tryLockChild("data-dir-try-lock", [](const testing_child::Arguments& a) {
+    platform::DataDirLock other;
+    return other.lock(QString::fromStdString(a.at(0))) ? 1 : 0;
+});
 
 class StartupDataDir : public AppFixture {
 protected:
@@ -21,14 +25,8 @@ protected:
 
     // Whether another process could take the data directory now.
     bool lockableElsewhere() const {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            platform::DataDirLock other;
-            ::_exit(other.lock(dataDir()) ? 1 : 0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+        testing_child::ChildProcess child(tryLockChild, {dataDir().toStdString()});
+        return child.wait().exited(1);
     }
 };
 

@@ -1,9 +1,5 @@
 #include "app/startup_window.h"
 
-#include <sys/file.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QSignalSpy>
 #include <QUuid>
@@ -21,6 +17,7 @@
 #include "app/progress_window.h"
 #include "app_fixture.h"
 #include "engine/database.h"
+#include "engine/os.h"
 #include "engine/query.h"
 #include "platform/single_instance.h"
 #include "ui/balloon_hint.h"
@@ -129,12 +126,12 @@ TEST_F(Startup, ATableInUseStopsThePackingButTheMenuStillOpens) {
         exec(QString("DELETE FROM \"%1\"").arg(store().tablePath(file)));
     }
     const QByteArray anexeBefore = bytesOf("ANEXE1.DBF");
-    const int fd = ::open(store().tablePath("TPDET.DBF").toLocal8Bit().constData(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::flock(fd, LOCK_SH | LOCK_NB), 0);
+    engine::os::File other = engine::os::File::open(store().tablePath("TPDET.DBF").toStdString(), engine::os::File::Open::Read);
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(other.lock(engine::os::LockMode::Shared));
 
     EXPECT_TRUE(form1->runStartup(appDir()));
-    ::close(fd);
+    other.close();
     ASSERT_EQ(errorBoxes().size(), 1u);
     EXPECT_TRUE(errorBoxes()[0].text.contains("TPDET", Qt::CaseInsensitive)) << errorBoxes()[0].text.toStdString();
     EXPECT_TRUE(menu->isVisible());

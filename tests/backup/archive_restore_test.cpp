@@ -2,13 +2,12 @@
 // a crash leaves.
 #include "backup/archive.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "backup/archive_error.h"
 #include "backup/archive_writer.h"
 #include "backup_fixture.h"
+#include "common/child_process.h"
 #include "data/progress.h"
+#include "engine/os.h"
 #include "platform/data_dir_replacement.h"
 
 namespace {
@@ -19,6 +18,36 @@ using testbackup::entriesOf;
 using testbackup::le32;
 using testbackup::record;
 using testbackup::writeFile;
+
+// The progress that kills the process as record `at` begins.
+class KillingProgress : public data::CountingProgress {
+public:
+    explicit KillingProgress(int at) : at_(at) {}
+    void setPosition(int position) override {
+        if (position == at_) engine::os::killSelf();
+        CountingProgress::setPosition(position);
+    }
+
+private:
+    int at_;
+};
+
+constexpr int kArchivedRecords = 4;
+
+// The child: restores the archive into the data directory and kills itself
+// as record `stop` begins, or at step `stop` - records of the swap.
+const testing_child::Entry restoreChild("restore-killed", [](const testing_child::Arguments& a) {
+    const QString data = QString::fromStdString(a.at(0));
+    const int stop = std::stoi(a.at(2));
+    platform::DataDirLock held;
+    if (!held.lock(data)) return 1;
+    KillingProgress progress(stop <= kArchivedRecords ? stop : -1);
+    platform::DataDirReplacement::afterStep = [stop](int step) {
+        if (step == stop - kArchivedRecords) engine::os::killSelf();
+    };
+    backup::Archive(QString::fromStdString(a.at(1))).restore(held, &progress);
+    return 0;
+});
 
 class ArchiveRestoreTest : public testbackup::BackupFixture {
 protected:
@@ -116,44 +145,20 @@ TEST_F(ArchiveRestoreTest, ARestoreKilledHalfWayLeavesAWholeDataDirectory) {
     archive.write(archivedFiles());
     lock.unlock();
 
-    // The progress that kills the process as record `at` begins.
-    class KillingProgress : public data::CountingProgress {
-    public:
-        explicit KillingProgress(int at) : at_(at) {}
-        void setPosition(int position) override {
-            if (position == at_) ::kill(::getpid(), SIGKILL);
-            CountingProgress::setPosition(position);
-        }
-
-    private:
-        int at_;
-    };
-
     for (int stop = 1;; ++stop) {
         SCOPED_TRACE(stop);
-        const int records = 4;
-        const pid_t child = ::fork();
-        if (child == 0) {
-            platform::DataDirLock held;
-            if (!held.lock(data())) ::_exit(1);
-            KillingProgress progress(stop <= records ? stop : -1);
-            platform::DataDirReplacement::afterStep = [stop](int step) {
-                if (step == stop - records) ::kill(::getpid(), SIGKILL);
-            };
-            archive.restore(held, &progress);
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        const bool killed = WIFSIGNALED(status);
-        ASSERT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0));
+        testing_child::ChildProcess child(restoreChild,
+                                          {data().toStdString(), path("copie.tlg").toStdString(), std::to_string(stop)});
+        const testing_child::Status status = child.wait();
+        const bool killed = status.killed();
+        ASSERT_TRUE(killed || status.exited(0)) << status.describe();
 
         platform::DataDirLock next;
         ASSERT_TRUE(next.lock(data()));
         platform::DataDirReplacement::finishInterrupted(next);
         const Content now = contentOf(data());
         EXPECT_TRUE(now == oldData || now == restoredData());
-        EXPECT_EQ(now == oldData, stop <= records);
+        EXPECT_EQ(now == oldData, stop <= kArchivedRecords);
         EXPECT_EQ(entriesOf(dir.path()), (QStringList{"Data", "copie.tlg", "sursa"}));
         if (!killed) break;
         // Back to the old data for the next round.

@@ -2,6 +2,7 @@
 #include <QProcess>
 
 #include "backup_fixture.h"
+#include "common/test_paths.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ struct Outcome {
 
 Outcome run(const QStringList& arguments) {
     QProcess p;
-    p.start(TERRALOG_BACKUP_BIN, arguments);
+    p.start(QString::fromStdString(testing_paths::builtProgram("terralog-backup")), arguments);
     p.waitForFinished(120000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardOutput()),
             QString::fromLocal8Bit(p.readAllStandardError())};

@@ -1,11 +1,8 @@
-#include <sys/file.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QComboBox>
 
 #include "data/annexes.h"
 #include "data_fixture.h"
+#include "engine/os.h"
 
 namespace {
 
@@ -52,14 +49,14 @@ TEST_F(Pack, AnAlreadyPackedTableKeepsItsBytes) {
 
 TEST_F(Pack, ATableInUseByAnotherProgramIsLeftWholeAndTheErrorGoesOn) {
     const QByteArray before = bytesOf("TP.DBF");
-    // Another program holding the file: a lock through a descriptor of its own.
-    const int fd = ::open(store.tablePath("TP.DBF").toLocal8Bit().constData(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::flock(fd, LOCK_SH | LOCK_NB), 0);
+    // Another program holding the file: a lock through a handle of its own.
+    engine::os::File other = engine::os::File::open(store.tablePath("TP.DBF").toStdString(), engine::os::File::Open::Read);
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(other.lock(engine::os::LockMode::Shared));
     EXPECT_THROW(store.PackTable(store.tablePath("TP.dbf")), std::exception);
     EXPECT_FALSE(store.Sursa().isOpen());
     EXPECT_EQ(bytesOf("TP.DBF"), before);
-    ::close(fd);
+    other.close();
 
     store.PackTable(store.tablePath("TP.dbf"));
     EXPECT_EQ(rows("SELECT IDTP FROM " + quoted("TP.dbf") + " ORDER BY IDTP"), (Rows{"2", "4", "6"}));

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "common/test_paths.h"
 #include "dbf_bytes.h"
 #include "engine/database.h"
 #include "engine/errors.h"
@@ -22,7 +23,7 @@ using namespace tablevalues;
 
 namespace {
 
-std::string fixture(const std::string& name) { return std::string(TERRALOG_FIXTURES) + "/" + name; }
+std::string fixture(const std::string& name) { return testing_paths::fixture(name); }
 
 std::string run(const std::string& command) {
     std::string out;

@@ -4,27 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "engine/database.h"
 #include "engine/statement.h"
+#include "temp_dir.h"
 
 class SqlFixture : public ::testing::Test {
 protected:
-    SqlFixture() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "terralog-sql-XXXXXX").string();
-        if (!::mkdtemp(&pattern[0])) throw std::runtime_error("cannot create a temporary folder");
-        dir_ = pattern;
-    }
-    ~SqlFixture() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
     // The lines joined by "\n", {DataDir} replaced by the data folder.
     std::string sql(std::initializer_list<std::string> lines) const {
         std::string text;
@@ -36,7 +25,7 @@ protected:
     }
     std::string expand(std::string line) const {
         const std::string key = "{DataDir}";
-        for (size_t at; (at = line.find(key)) != std::string::npos;) line.replace(at, key.size(), dir_);
+        for (size_t at; (at = line.find(key)) != std::string::npos;) line.replace(at, key.size(), dir_.path());
         return line;
     }
     engine::StatementResult run(const std::string& text) { return engine::executeStatement(db_, text); }
@@ -157,10 +146,10 @@ protected:
         addSurface(99, 7, "EXTRAVILAN", "Pasuni", "9", "3", "", "0.75");
     }
 
-    const std::string& dir() const { return dir_; }
+    const std::string& dir() const { return dir_.path(); }
     engine::Database& db() { return db_; }
 
 private:
-    std::string dir_;
+    TempDir dir_;
     engine::Database db_;
 };

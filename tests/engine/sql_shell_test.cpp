@@ -1,11 +1,8 @@
 // The terralog-sql shell, run as a user runs it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <fstream>
-#include <iterator>
-
+#include "common/child_process.h"
+#include "common/test_paths.h"
 #include "sql_fixture.h"
 
 namespace {
@@ -18,19 +15,24 @@ struct ShellRun {
 class Shell : public SqlFixture {
 protected:
     ShellRun shell(const std::string& statement) {
-        const std::string in = dir() + "/in.sql", out = dir() + "/out.txt", err = dir() + "/err.txt";
-        std::ofstream(in, std::ios::binary) << expand(statement);
-        const std::string command = std::string("'") + TERRALOG_SQL_BIN + "' < '" + in + "' > '" + out + "' 2> '" + err + "'";
+        testing_child::ChildProcess sql(testing_paths::builtProgram("terralog-sql"), {},
+                                        testing_child::ChildProcess::Errors::Captured);
+        sql.writeInput(expand(statement));
+        sql.closeInput();
+        const testing_child::Status status = sql.wait();
         ShellRun r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = read(out);
-        r.err = read(err);
+        r.status = status.end == testing_child::Status::End::Exited ? int(status.code) : -1;
+        r.out = lines(sql.output());
+        r.err = lines(sql.errors());
         return r;
     }
-    static std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // A Windows program's text output ends its lines with "\r\n" (the C
+    // runtime's text mode).
+    static std::string lines(std::string text) {
+#ifdef _WIN32
+        for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+#endif
+        return text;
     }
 };
 

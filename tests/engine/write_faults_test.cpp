@@ -4,8 +4,6 @@
 // the state before the step, sound and without leftovers.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include "engine/errors.h"
 #include "engine/fault_injection.h"
 #include "write_workload.h"
@@ -35,7 +33,7 @@ void prepare(const workload::Workload& w, size_t step) {
 }
 
 long operationsOfStep(size_t step) {
-    TempDir dir("/dev/shm");
+    TempDir dir;
     workload::Workload w(dir.path(), kRows);
     prepare(w, step);
     engine::faults::arm({});
@@ -54,7 +52,7 @@ TEST(WriteFaults, EveryOperationOfEveryStepFailsWhole) {
             for (long k = 1; k <= operations; ++k) {
                 const std::string trial = std::string(fault.name) + " at operation " + std::to_string(k) + " of step " +
                                           std::to_string(step);
-                TempDir dir("/dev/shm");
+                TempDir dir;
                 workload::Workload w(dir.path(), kRows);
                 prepare(w, step);
                 bool failed = false;
@@ -87,7 +85,7 @@ TEST(WriteFaults, TableRemovedDuringATransaction) {
         engine::Transaction t(db);
         workload::Workload::run(db, "UPDATE \"" + w.a() + "\" SET NAME=\"Z\"");
         workload::Workload::run(db, "DELETE FROM \"" + w.b() + "\"");
-        ASSERT_EQ(::unlink(w.a().c_str()), 0);
+        ASSERT_TRUE(std::filesystem::remove(std::filesystem::u8path(w.a())));
         try {
             t.commit();
             FAIL() << "a commit into a removed file went through";

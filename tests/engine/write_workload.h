@@ -3,9 +3,6 @@
 // anywhere and compare what an opening then finds with the model.
 #pragma once
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -49,25 +46,16 @@ inline std::string describe(const State& s) {
 
 inline void PrintTo(const State& s, std::ostream* os) { *os << describe(s); }
 
-inline void writeWhole(const std::string& path, const std::string& content) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw std::runtime_error("cannot write " + path);
-    for (size_t at = 0; at < content.size();) {
-        const ssize_t n = ::write(fd, content.data() + at, content.size() - at);
-        if (n <= 0) break;
-        at += size_t(n);
-    }
-    ::close(fd);
-}
+inline void writeWhole(const std::string& path, const std::string& content) { writeBytes(path, content); }
 
 // The steps and the model, for a folder and a number of rows.
 class Workload {
 public:
     Workload(std::string dir, int rows) : dir_(std::move(dir)), n_(rows) {}
 
-    std::string a() const { return dir_ + "/A.DBF"; }
-    std::string b() const { return dir_ + "/B.DBF"; }
-    std::string settings() const { return dir_ + "/S.INI"; }
+    std::string a() const { return dir_ + engine::os::kSeparator + "A.DBF"; }
+    std::string b() const { return dir_ + engine::os::kSeparator + "B.DBF"; }
+    std::string settings() const { return dir_ + engine::os::kSeparator + "S.INI"; }
 
     // Two empty tables and the settings file: the state before step 0.
     void setUp() const {
@@ -193,8 +181,8 @@ public:
         std::vector<std::string> out;
         for (const std::string& path : {a(), b()})
             for (const std::string& p : engine::checkTableFile(path)) out.push_back(path + ": " + p);
-        for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
-            const std::string name = entry.path().filename().string();
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(dir_))) {
+            const std::string name = entry.path().filename().u8string();
             if (name != "A.DBF" && name != "B.DBF" && name != "S.INI") out.push_back("left in the folder: " + name);
         }
         return out;

@@ -1,6 +1,7 @@
 // The command-line programs, run as a script runs them.
 #include <QProcess>
 
+#include "common/test_paths.h"
 #include "exchange/workbook_reader.h"
 #include "exchange_fixture.h"
 
@@ -14,9 +15,9 @@ struct ToolRun {
     QString err;
 };
 
-ToolRun runTool(const char* program, const QStringList& args) {
+ToolRun runTool(const std::string& program, const QStringList& args) {
     QProcess p;
-    p.start(QString::fromUtf8(program), args);
+    p.start(QString::fromStdString(testing_paths::builtProgram(program)), args);
     ToolRun r;
     if (!p.waitForFinished(120000)) return r;
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -28,10 +29,10 @@ ToolRun runTool(const char* program, const QStringList& args) {
 class CommandLineTest : public exchangetest::ExchangeFixture {
 protected:
     ToolRun import(QStringList args) {
-        return runTool(TERRALOG_IMPORT_BIN, QStringList{QStringLiteral("--data"), store.DataDir()} + args);
+        return runTool("terralog-import", QStringList{QStringLiteral("--data"), store.DataDir()} + args);
     }
     ToolRun exportTo(QStringList args) {
-        return runTool(TERRALOG_EXPORT_BIN, QStringList{QStringLiteral("--data"), store.DataDir()} + args);
+        return runTool("terralog-export", QStringList{QStringLiteral("--data"), store.DataDir()} + args);
     }
     // The sheet's rows, those columns of each joined by "|".
     QStringList sheet(const QString& path, const std::vector<int>& columns = {1, 3, 4, 21}) {
@@ -79,22 +80,15 @@ TEST_F(CommandLineTest, ImportFailuresExitWithOneAndLeaveTheTables) {
 // The four programs alike: --help on standard output with exit 0, an
 // unknown option said as "program: ..." with the usage and exit 2.
 TEST_F(CommandLineTest, EveryProgramHelpsAndRefusesAnUnknownOption) {
-    const struct {
-        const char* program;
-        const char* name;
-    } programs[] = {{TERRALOG_SQL_BIN, "terralog-sql"},
-                    {TERRALOG_IMPORT_BIN, "terralog-import"},
-                    {TERRALOG_EXPORT_BIN, "terralog-export"},
-                    {TERRALOG_BACKUP_BIN, "terralog-backup"}};
-    for (const auto& p : programs) {
-        SCOPED_TRACE(p.name);
-        const ToolRun help = runTool(p.program, {QStringLiteral("--help")});
+    for (const char* program : {"terralog-sql", "terralog-import", "terralog-export", "terralog-backup"}) {
+        SCOPED_TRACE(program);
+        const ToolRun help = runTool(program, {QStringLiteral("--help")});
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.out.startsWith(QStringLiteral("Folosire: ")) || help.out.startsWith(QStringLiteral("Folosire:\n")))
             << help.out.toStdString();
-        const ToolRun wrong = runTool(p.program, {QStringLiteral("--nu-exista")});
+        const ToolRun wrong = runTool(program, {QStringLiteral("--nu-exista")});
         EXPECT_EQ(wrong.exitCode, 2);
-        EXPECT_TRUE(wrong.err.startsWith(QLatin1String(p.name) + QStringLiteral(": "))) << wrong.err.toStdString();
+        EXPECT_TRUE(wrong.err.startsWith(QLatin1String(program) + QStringLiteral(": "))) << wrong.err.toStdString();
         EXPECT_TRUE(wrong.err.contains(QStringLiteral("Folosire:"))) << wrong.err.toStdString();
     }
 }
@@ -187,7 +181,7 @@ TEST_F(CommandLineTest, ExportWritesAReportAsItOpens) {
 TEST_F(CommandLineTest, AReportOfAFolderWithoutTablesFailsWithOne) {
     const QString empty = dir.path() + QStringLiteral("/Gol");
     ASSERT_TRUE(QDir().mkpath(empty));
-    const ToolRun r = runTool(TERRALOG_EXPORT_BIN, {QStringLiteral("--data"), empty, QStringLiteral("--report"),
+    const ToolRun r = runTool("terralog-export", {QStringLiteral("--data"), empty, QStringLiteral("--report"),
                                                     QStringLiteral("general"), QStringLiteral("--format"),
                                                     QStringLiteral("csv"), dir.path() + QStringLiteral("/r.csv")});
     EXPECT_EQ(r.exitCode, 1);

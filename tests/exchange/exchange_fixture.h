@@ -15,6 +15,7 @@
 
 #include "app/application.h"
 #include "common/query_rows.h"
+#include "common/test_paths.h"
 #include "data/data_store.h"
 #include "engine/query.h"
 #include "qstring_print.h"
@@ -35,7 +36,7 @@ inline ::testing::Environment* const applicationEnvironment =
     ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 inline QString fixture(const QString& name) {
-    return QStringLiteral(TERRALOG_FIXTURES) + QStringLiteral("/workbooks/") + name;
+    return QString::fromStdString(testing_paths::fixture("workbooks/" + name.toStdString()));
 }
 
 class ExchangeFixture : public ::testing::Test {

@@ -5,16 +5,14 @@
 // counters never go back: as before, or advanced by the import's block
 // (identifiers handed out to an import that did not finish are not handed
 // out again).
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <random>
 #include <thread>
 
 #include "app/message_dialog.h"
+#include "common/child_process.h"
 #include "common/folder_content.h"
+#include "common/test_paths.h"
 #include "engine/fault_injection.h"
 #include "engine/write_unit.h"
 #include "exchange/annex_export.h"
@@ -36,6 +34,26 @@ public:
     void advanceProgress() override {}
     void hideProgress() override {}
 };
+
+// The child: the import as the front runs it, into the data store of the
+// program folder given, stopped (killed) at its k-th write or sync; the
+// write units' memory limit low makes it write table pages before its
+// commit. 0 when it finished, 3 when it refused, 2 on an error.
+const testing_child::Entry importChild("import-stopped", [](const testing_child::Arguments& a) {
+    data::DataStore s;
+    s.setAppDir(QString::fromStdString(a.at(0)));
+    engine::WriteUnit::setMemoryLimit(size_t(std::stoull(a.at(3))));
+    engine::faults::Plan plan;
+    plan.killAt = std::stol(a.at(2));
+    engine::faults::arm(plan);
+    try {
+        AnsweringHost host;
+        engine::Query sx;
+        return exchange::AnnexImport(s, sx, host).run(QString::fromStdString(a.at(1)), QStringLiteral("Anexa 2A")) ? 0 : 3;
+    } catch (...) {
+        return 2;
+    }
+});
 
 // What a reader of the folder finds, the opening's recovery done first.
 struct FolderState {
@@ -170,26 +188,11 @@ TEST_F(ImportCrashTest, StoppedAtEveryFileOperationLeavesAllOrNothing) {
             const std::string trial = "memory " + std::to_string(memoryLimit) + ", stopped at operation " +
                                       std::to_string(k);
             const auto s = copy(QStringLiteral("stop%1_%2").arg(memoryLimit).arg(k));
-            const pid_t pid = ::fork();
-            if (pid == 0) {
-                engine::WriteUnit::setMemoryLimit(memoryLimit);
-                engine::faults::Plan plan;
-                plan.killAt = k;
-                engine::faults::arm(plan);
-                int status = 0;
-                try {
-                    AnsweringHost host;
-                    engine::Query sx;
-                    status = exchange::AnnexImport(*s, sx, host).run(sheet, QStringLiteral("Anexa 2A")) ? 0 : 3;
-                } catch (...) {
-                    status = 2;
-                }
-                ::_exit(status);
-            }
-            int status = 0;
-            ::waitpid(pid, &status, 0);
-            const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-            ASSERT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << trial;
+            testing_child::ChildProcess child(importChild, {s->AppDir().toStdString(), sheet.toStdString(),
+                                                            std::to_string(k), std::to_string(memoryLimit)});
+            const testing_child::Status status = child.wait();
+            const bool killed = status.killed();
+            ASSERT_TRUE(killed || status.exited(0)) << trial << ": " << status.describe();
             rolledBack += expectBeforeOrFinished(*s, trial);
             if (HasFailure()) return;
             if (!killed) break;
@@ -206,31 +209,23 @@ TEST_F(ImportCrashTest, TerralogImportKilledWhileWritingLeavesAllOrNothing) {
     prepare(1500);
     finishImport();
     const auto start = [&](const data::DataStore& s) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            (void)!::freopen("/dev/null", "w", stdout);
-            const QByteArray data = s.DataDir().toLocal8Bit();
-            const QByteArray file = sheet.toLocal8Bit();
-            ::execl(TERRALOG_IMPORT_BIN, TERRALOG_IMPORT_BIN, "--data", data.constData(), "--annex", "Anexa 2A",
-                    "--delete-existing", file.constData(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        return pid;
+        return std::make_unique<testing_child::ChildProcess>(
+            testing_paths::builtProgram("terralog-import"),
+            testing_child::Arguments{"--data", s.DataDir().toStdString(), "--annex", "Anexa 2A", "--delete-existing",
+                                     sheet.toStdString()});
     };
-    const auto running = [](pid_t pid, int& status) { return ::waitpid(pid, &status, WNOHANG) == 0; };
     const auto journalOf = [](const data::DataStore& s) {
         return s.tablePath(data::DataStore::kSettingsFileName) + QStringLiteral("-journal");
     };
 
     // How long the writing lasts, from the journal's making to the end.
     const auto timed = copy(QStringLiteral("timed"));
-    const pid_t whole = start(*timed);
-    int status = 0;
-    while (running(whole, status) && !QFile::exists(journalOf(*timed))) std::this_thread::sleep_for(std::chrono::microseconds(100));
+    const auto whole = start(*timed);
+    while (whole->status().running() && !QFile::exists(journalOf(*timed))) std::this_thread::sleep_for(std::chrono::microseconds(100));
     const Clock::time_point writing = Clock::now();
-    while (running(whole, status)) std::this_thread::sleep_for(std::chrono::microseconds(100));
+    const testing_child::Status status = whole->wait();
     const auto span = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - writing);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(status.exited(0)) << status.describe();
     EXPECT_TRUE(stateOf(*timed) == finished);
 
     std::mt19937 random(20261211);
@@ -240,21 +235,19 @@ TEST_F(ImportCrashTest, TerralogImportKilledWhileWritingLeavesAllOrNothing) {
     for (int trial = 0; trial < 8; ++trial) {
         const auto s = copy(QStringLiteral("kill%1").arg(trial));
         const QString settings = s->tablePath(data::DataStore::kSettingsFileName);
-        const pid_t pid = start(*s);
+        const auto import = start(*s);
         std::string when;
         if (trial % 2) {
             const long at = moment(random);
-            while (running(pid, status) && !QFile::exists(journalOf(*s))) std::this_thread::sleep_for(std::chrono::microseconds(100));
+            while (import->status().running() && !QFile::exists(journalOf(*s))) std::this_thread::sleep_for(std::chrono::microseconds(100));
             std::this_thread::sleep_for(std::chrono::microseconds(at));
             when = std::to_string(at) + " us into the writing";
         } else {
-            while (running(pid, status) && testing_files::readFile(settings) == settingsBefore)
+            while (import->status().running() && testing_files::readFile(settings) == settingsBefore)
                 std::this_thread::sleep_for(std::chrono::microseconds(50));
             when = "once the counters were advanced";
         }
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
-        const bool killed = WIFSIGNALED(status);
+        const bool killed = import->kill().killed();
         killedWhileWriting += killed;
         expectBeforeOrFinished(*s, "killed " + when);
         if (HasFailure()) return;

@@ -14,6 +14,7 @@
 
 #include <QProcess>
 
+#include "common/test_paths.h"
 #include "engine/folder_swap.h"
 #include "engine/integrity.h"
 #include "exchange/annex_export.h"
@@ -34,9 +35,9 @@ struct Ran {
 };
 
 // A command-line program run to its end (in whichever thread calls it).
-Ran runProgram(const char* program, const QStringList& args, const QByteArray& input = {}) {
+Ran runProgram(const std::string& program, const QStringList& args, const QByteArray& input = {}) {
     QProcess p;
-    p.start(QString::fromLocal8Bit(program), args);
+    p.start(QString::fromStdString(testing_paths::builtProgram(program)), args);
     if (!p.waitForStarted(30000)) return {};
     if (!input.isEmpty()) p.write(input);
     p.closeWriteChannel();
@@ -115,15 +116,15 @@ TEST_F(MeetingsTest, TwoImportsAtOnceBothLandWithUniqueIdentifiers) {
     const QString first = sheet(QStringLiteral("UNU"), 400), second = sheet(QStringLiteral("DOI"), 400, QStringLiteral("Anexa 3")),
                   third = sheet(QStringLiteral("TREI"), 50);
     Ran a, b;
-    std::thread one([&] { a = runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), first)); });
-    std::thread two([&] { b = runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), second, QStringLiteral("Anexa 3"))); });
+    std::thread one([&] { a = runProgram("terralog-import", importArgs(data(), first)); });
+    std::thread two([&] { b = runProgram("terralog-import", importArgs(data(), second, QStringLiteral("Anexa 3"))); });
     one.join();
     two.join();
     EXPECT_EQ(a.exit, 0) << a.err.toStdString();
     EXPECT_EQ(b.exit, 0) << b.err.toStdString() << b.out.toStdString();
     EXPECT_EQ(linesOf(data(), QStringLiteral("UNU")), 400);
     EXPECT_EQ(linesOf(data(), QStringLiteral("DOI")), 400);
-    const Ran c = runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), third));
+    const Ran c = runProgram("terralog-import", importArgs(data(), third));
     EXPECT_EQ(c.exit, 0) << c.err.toStdString();
     expectSound(data(), "after three imports");
 }
@@ -136,13 +137,13 @@ TEST_F(MeetingsTest, ABackupDuringAnImportIsOneMoment) {
     std::atomic<bool> importing{true};
     Ran imported;
     std::thread import([&] {
-        imported = runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), file));
+        imported = runProgram("terralog-import", importArgs(data(), file));
         importing = false;
     });
     std::vector<QString> archives;
     for (int n = 0; importing || n == 0; ++n) {
         const QString archive = dir.path() + QStringLiteral("/salvare%1.tlg").arg(n);
-        const Ran saved = runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("save"), QStringLiteral("--data"), data(), archive});
+        const Ran saved = runProgram("terralog-backup", {QStringLiteral("save"), QStringLiteral("--data"), data(), archive});
         if (saved.exit == 0) archives.push_back(archive);
     }
     import.join();
@@ -151,7 +152,7 @@ TEST_F(MeetingsTest, ABackupDuringAnImportIsOneMoment) {
     for (size_t n = 0; n < archives.size(); ++n) {
         const QString restored = dir.path() + QStringLiteral("/restaurat%1/Data").arg(n);
         ASSERT_TRUE(QDir().mkpath(restored));
-        const Ran back = runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("restore"), QStringLiteral("--data"), restored, archives[n]});
+        const Ran back = runProgram("terralog-backup", {QStringLiteral("restore"), QStringLiteral("--data"), restored, archives[n]});
         ASSERT_EQ(back.exit, 0) << back.err.toStdString();
         const int lines = linesOf(restored, QStringLiteral("MARE"));
         EXPECT_TRUE(lines == 0 || lines == 3000) << "archive " << n << ": " << lines << " lines";
@@ -164,19 +165,19 @@ TEST_F(MeetingsTest, ABackupDuringAnImportIsOneMoment) {
 TEST_F(MeetingsTest, AnImportDuringARestoreLandsInTheRestoredData) {
     // A register large enough for the restore to take a while.
     const QString big = sheet(QStringLiteral("VECHI"), 6000);
-    ASSERT_EQ(runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), big)).exit, 0);
+    ASSERT_EQ(runProgram("terralog-import", importArgs(data(), big)).exit, 0);
     const QString archive = dir.path() + QStringLiteral("/salvare.tlg");
-    ASSERT_EQ(runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("save"), QStringLiteral("--data"), data(), archive}).exit, 0);
+    ASSERT_EQ(runProgram("terralog-backup", {QStringLiteral("save"), QStringLiteral("--data"), data(), archive}).exit, 0);
     const QString file = sheet(QStringLiteral("NOU"), 30);
 
     Ran restored;
     std::thread restore([&] {
-        restored = runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("restore"), QStringLiteral("--data"), data(), archive});
+        restored = runProgram("terralog-backup", {QStringLiteral("restore"), QStringLiteral("--data"), data(), archive});
     });
     const QString fresh = QString::fromStdString(engine::FolderSwap::fresh(platform::nativePath(data())));
     const auto deadline = Clock::now() + std::chrono::seconds(60);
     while (!QFileInfo::exists(fresh) && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    const Ran imported = runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), file));
+    const Ran imported = runProgram("terralog-import", importArgs(data(), file));
     restore.join();
     EXPECT_EQ(restored.exit, 0) << restored.err.toStdString();
     EXPECT_EQ(imported.exit, 0) << imported.err.toStdString();
@@ -189,34 +190,34 @@ TEST_F(MeetingsTest, AnImportDuringARestoreLandsInTheRestoredData) {
 // old and the new content beside it: every front finishes the swap before it
 // reads or writes, and finds the restored data.
 TEST_F(MeetingsTest, EveryFrontFinishesAStoppedRestore) {
-    ASSERT_EQ(runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), sheet(QStringLiteral("RESTAURAT"), 20))).exit, 0);
+    ASSERT_EQ(runProgram("terralog-import", importArgs(data(), sheet(QStringLiteral("RESTAURAT"), 20))).exit, 0);
     const QString archive = dir.path() + QStringLiteral("/salvare.tlg");
-    ASSERT_EQ(runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("save"), QStringLiteral("--data"), data(), archive}).exit, 0);
+    ASSERT_EQ(runProgram("terralog-backup", {QStringLiteral("save"), QStringLiteral("--data"), data(), archive}).exit, 0);
     const QString later = sheet(QStringLiteral("INLOCUIT"), 20);
     const std::string tablePath = platform::nativePath(data() + QStringLiteral("/Anexe1.dbf"));
     const std::vector<std::pair<const char*, std::function<Ran()>>> fronts = {
-        {"terralog-sql", [&] { return runProgram(TERRALOG_SQL_BIN, {}, QByteArray::fromStdString("SELECT COUNT(*) FROM \"" + tablePath + "\"")); }},
+        {"terralog-sql", [&] { return runProgram("terralog-sql", {}, QByteArray::fromStdString("SELECT COUNT(*) FROM \"" + tablePath + "\"")); }},
         {"terralog-export",
          [&] {
-             return runProgram(TERRALOG_EXPORT_BIN, {QStringLiteral("--data"), data(), QStringLiteral("--annex"),
+             return runProgram("terralog-export", {QStringLiteral("--data"), data(), QStringLiteral("--annex"),
                                                       QStringLiteral("Anexa 2A"), QStringLiteral("--format"),
                                                       QStringLiteral("txt"), dir.path() + QStringLiteral("/lista.txt")});
          }},
         {"terralog-backup save",
          [&] {
-             return runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("save"), QStringLiteral("--data"), data(), QStringLiteral("--force"),
+             return runProgram("terralog-backup", {QStringLiteral("save"), QStringLiteral("--data"), data(), QStringLiteral("--force"),
                                                       dir.path() + QStringLiteral("/din-nou.tlg")});
          }},
-        {"terralog-import", [&] { return runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), sheet(QStringLiteral("DUPA"), 5))); }},
+        {"terralog-import", [&] { return runProgram("terralog-import", importArgs(data(), sheet(QStringLiteral("DUPA"), 5))); }},
     };
     for (const auto& [name, front] : fronts) {
         // Today's data gets lines the archive lacks, then a restore stops right
         // after the old folder moved aside.
-        ASSERT_EQ(runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), later)).exit, 0) << name;
+        ASSERT_EQ(runProgram("terralog-import", importArgs(data(), later)).exit, 0) << name;
         const QString restored = dir.path() + QStringLiteral("/restaurat/Data");
         QDir(restored).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(restored));
-        ASSERT_EQ(runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("restore"), QStringLiteral("--data"), restored, archive}).exit, 0);
+        ASSERT_EQ(runProgram("terralog-backup", {QStringLiteral("restore"), QStringLiteral("--data"), restored, archive}).exit, 0);
         const std::string folder = platform::nativePath(data());
         ASSERT_TRUE(QDir().rename(data(), QString::fromStdString(engine::FolderSwap::old(folder)))) << name;
         ASSERT_TRUE(QDir().rename(restored, QString::fromStdString(engine::FolderSwap::ready(folder)))) << name;
@@ -237,7 +238,7 @@ TEST_F(MeetingsTest, EveryFrontFinishesAStoppedRestore) {
 // wrote finds its rows; each that failed left none; every archive restores
 // to sound tables.
 TEST_F(MeetingsTest, AllTogetherNothingIsLost) {
-    ASSERT_EQ(runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), sheet(QStringLiteral("BAZA"), 5))).exit, 0);
+    ASSERT_EQ(runProgram("terralog-import", importArgs(data(), sheet(QStringLiteral("BAZA"), 5))).exit, 0);
     const std::string annexes = platform::nativePath(data() + QStringLiteral("/Anexe1.dbf"));
     const auto start = Clock::now();
     const auto programEnd = start + std::chrono::seconds(3), end = start + std::chrono::seconds(8);
@@ -254,7 +255,7 @@ TEST_F(MeetingsTest, AllTogetherNothingIsLost) {
         for (int n = 0; Clock::now() < end; ++n) {
             const QString tag = prefix + QString::number(n);
             const QString file = sheet(tag, 40, annex);
-            done.push_back({tag, runProgram(TERRALOG_IMPORT_BIN, importArgs(data(), file, annex)).exit});
+            done.push_back({tag, runProgram("terralog-import", importArgs(data(), file, annex)).exit});
         }
     };
     int lastUpdate = -1;
@@ -262,15 +263,15 @@ TEST_F(MeetingsTest, AllTogetherNothingIsLost) {
         for (int n = 0; Clock::now() < end; ++n) {
             const std::string update = "UPDATE \"" + annexes + "\" SET MOSTEN=\"SQL " + std::to_string(n) +
                                        "\" WHERE NUME=\"BAZA 1\"\n";
-            if (runProgram(TERRALOG_SQL_BIN, {}, QByteArray::fromStdString(update)).exit == 0) lastUpdate = n;
-            runProgram(TERRALOG_SQL_BIN, {}, QByteArray::fromStdString("SELECT COUNT(*) FROM \"" + annexes + "\"\n"));
+            if (runProgram("terralog-sql", {}, QByteArray::fromStdString(update)).exit == 0) lastUpdate = n;
+            runProgram("terralog-sql", {}, QByteArray::fromStdString("SELECT COUNT(*) FROM \"" + annexes + "\"\n"));
         }
     };
     std::vector<QString> archives;
     const auto saveLoop = [&] {
         for (int n = 0; Clock::now() < end; ++n) {
             const QString archive = dir.path() + QStringLiteral("/toate%1.tlg").arg(n);
-            if (runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("save"), QStringLiteral("--data"), data(), archive}).exit == 0)
+            if (runProgram("terralog-backup", {QStringLiteral("save"), QStringLiteral("--data"), data(), archive}).exit == 0)
                 archives.push_back(archive);
         }
     };
@@ -313,7 +314,7 @@ TEST_F(MeetingsTest, AllTogetherNothingIsLost) {
     for (size_t n = 0; n < archives.size(); ++n) {
         const QString restored = dir.path() + QStringLiteral("/toate%1/Data").arg(n);
         ASSERT_TRUE(QDir().mkpath(restored));
-        const Ran back = runProgram(TERRALOG_BACKUP_BIN, {QStringLiteral("restore"), QStringLiteral("--data"), restored, archives[n]});
+        const Ran back = runProgram("terralog-backup", {QStringLiteral("restore"), QStringLiteral("--data"), restored, archives[n]});
         ASSERT_EQ(back.exit, 0) << back.err.toStdString();
         expectSound(restored, "archive " + std::to_string(n));
     }

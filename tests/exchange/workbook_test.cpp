@@ -1,6 +1,7 @@
 // The import's workbook: opening, the copy it leaves, the cells of a row.
 #include <QFileInfo>
 
+#include "common/test_paths.h"
 #include "exchange/biff_formulas.h"
 #include "exchange/compound_file.h"
 #include "exchange/export_writer.h"
@@ -202,8 +203,8 @@ TEST(XlsRecords, RecordsFreeXLWouldFailOnAreRefusedFirst) {
             EXPECT_NE(std::string(e.what()).find("DIMENSIONS nepotrivita"), std::string::npos) << e.what();
         }
     }
-    EXPECT_THROW(exchange::openWorkbookFile(QStringLiteral(TERRALOG_FIXTURES) +
-                                            QStringLiteral("/../../fuzz/corpus/xls/crash_freexl_dimensions_amid_cells.xls")),
+    EXPECT_THROW(exchange::openWorkbookFile(QString::fromStdString(
+                     testing_paths::fixture("../../fuzz/corpus/xls/crash_freexl_dimensions_amid_cells.xls"))),
                  exchange::WorkbookError);
 }
 

@@ -1,31 +1,44 @@
 #include "platform/data_dir_lock.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <functional>
-
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "common/child_process.h"
 #include "platform/platform_error.h"
 
 namespace {
 
+using testing_child::Arguments;
+using testing_child::ChildProcess;
+
+// The child: 1 when it could take the lock on the data directory, 0 when not.
+const testing_child::Entry tryLockChild("data-dir-try-lock", [](const Arguments& a) {
+    platform::DataDirLock other;
+    return other.lock(QString::fromStdString(a.at(0))) ? 1 : 0;
+});
+
 // Whether a lock on `dataDir` can be taken in another process.
 bool lockableElsewhere(const QString& dataDir) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        platform::DataDirLock other;
-        ::_exit(other.lock(dataDir) ? 1 : 0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+    ChildProcess child(tryLockChild, {dataDir.toStdString()});
+    return child.wait().exited(1);
 }
+
+// The child: holds the lock until it is killed (or the parent lets go).
+const testing_child::Entry holdLockChild("data-dir-hold-lock", [](const Arguments& a) {
+    platform::DataDirLock lock;
+    if (!lock.lock(QString::fromStdString(a.at(0)))) return 1;
+    testing_child::report("held\n");
+    testing_child::waitForParent();
+    return 0;
+});
+
+// The child: a program that runs until the parent lets it end.
+const testing_child::Entry idleChild("idle", [](const Arguments&) {
+    testing_child::waitForParent();
+    return 0;
+});
 
 class DataDirLockTest : public ::testing::Test {
 protected:
@@ -51,40 +64,30 @@ TEST_F(DataDirLockTest, TheDataDirectoryNeedNotExistAndGetsNoFile) {
     platform::DataDirLock lock;
     ASSERT_TRUE(lock.lock(data()));
     EXPECT_FALSE(QDir(data()).exists());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    // On Windows the lock is a file beside the folder, "Data.lock".
+#ifdef _WIN32
+    const QStringList besideData{"Data.lock"};
+#else
+    const QStringList besideData;
+#endif
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), besideData);
 }
 
 TEST_F(DataDirLockTest, ALockOfACrashedHolderIsFree) {
-    int held[2];
-    ASSERT_EQ(::pipe(held), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        platform::DataDirLock lock;
-        if (!lock.lock(data())) ::_exit(1);
-        ::write(held[1], "x", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char x = 0;
-    ASSERT_EQ(::read(held[0], &x, 1), 1);  // the child holds it now
+    ChildProcess holder(holdLockChild, {data().toStdString()});
+    ASSERT_TRUE(holder.waitForOutput("held\n")) << holder.status().describe();  // the child holds it now
     EXPECT_FALSE(lockableElsewhere(data()));
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(holder.kill().killed());
     EXPECT_TRUE(lockableElsewhere(data()));
-    ::close(held[0]);
-    ::close(held[1]);
 }
 
 TEST_F(DataDirLockTest, AProgramStartedByTheHolderDoesNotKeepIt) {
     platform::DataDirLock lock;
     ASSERT_TRUE(lock.lock(data()));
-    QProcess sleeper;
-    sleeper.start("sleep", {"30"});
-    ASSERT_TRUE(sleeper.waitForStarted());
+    ChildProcess program(idleChild);
     lock.unlock();
     EXPECT_TRUE(lockableElsewhere(data()));
-    sleeper.kill();
-    sleeper.waitForFinished();
+    EXPECT_TRUE(program.status().running());
 }
 
 TEST_F(DataDirLockTest, AMissingHolderFolderIsAnError) {

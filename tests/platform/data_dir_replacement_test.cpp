@@ -1,22 +1,53 @@
 #include "platform/data_dir_replacement.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include <cstdlib>
 
 #include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "common/child_process.h"
 #include "common/folder_content.h"
 #include "platform/data_dir_lock.h"
 #include "platform/platform_error.h"
 
 namespace {
 
+// What lies beside the data folder after a replacement: the folder, and on
+// Windows the lock file its holder takes there ("Data.lock"; Linux locks
+// the parent folder itself and leaves no file).
+QStringList dataAndItsLock() {
+#ifdef _WIN32
+    return {"Data", "Data.lock"};
+#else
+    return {"Data"};
+#endif
+}
+
 using testing_files::Content;
 using testing_files::contentOf;
 using testing_files::writeFile;
+
+constexpr int kCompleted = 99;
+
+// The child: a replacement of the data directory that stops dead at step
+// `stopAt` (0: with half of the new files written), or ends with kCompleted.
+const testing_child::Entry replaceChild("data-dir-replace", [](const testing_child::Arguments& a) {
+    const QString data = QString::fromStdString(a.at(0));
+    const int stopAt = std::stoi(a.at(1));
+    platform::DataDirLock held;
+    if (!held.lock(data)) return 1;
+    platform::DataDirReplacement::afterStep = [stopAt](int step) {
+        if (step == stopAt) std::_Exit(0);
+    };
+    platform::DataDirReplacement replacement(held);
+    writeFile(replacement.folder() + "/TP.DBF", "new titles");
+    if (stopAt == 0) std::_Exit(0);  // half of the new files written
+    writeFile(replacement.folder() + "/TPDET.DBF", "new surfaces");
+    replacement.commit();
+    return kCompleted;
+});
 
 class DataDirReplacementTest : public ::testing::Test {
 protected:
@@ -54,7 +85,7 @@ protected:
 TEST_F(DataDirReplacementTest, CommitSwapsTheFilesAndKeepsTheSubfolders) {
     replace();
     EXPECT_EQ(contentOf(data()), expectedAfterSwap());
-    EXPECT_EQ(besideData(), QStringList{"Data"});
+    EXPECT_EQ(besideData(), dataAndItsLock());
 }
 
 TEST_F(DataDirReplacementTest, WithoutCommitNothingChanges) {
@@ -63,7 +94,7 @@ TEST_F(DataDirReplacementTest, WithoutCommitNothingChanges) {
         writeFile(replacement.folder() + "/TP.DBF", "half");
     }
     EXPECT_EQ(contentOf(data()), oldData);
-    EXPECT_EQ(besideData(), QStringList{"Data"});
+    EXPECT_EQ(besideData(), dataAndItsLock());
 }
 
 TEST_F(DataDirReplacementTest, ANewFileNamedAsASubfolderIsRefusedBeforeAnyChange) {
@@ -73,7 +104,7 @@ TEST_F(DataDirReplacementTest, ANewFileNamedAsASubfolderIsRefusedBeforeAnyChange
         EXPECT_THROW(replacement.commit(), platform::PlatformError);
     }
     EXPECT_EQ(contentOf(data()), oldData);
-    EXPECT_EQ(besideData(), QStringList{"Data"});
+    EXPECT_EQ(besideData(), dataAndItsLock());
 }
 
 TEST_F(DataDirReplacementTest, AMissingDataDirectoryIsCreated) {
@@ -97,7 +128,6 @@ TEST_F(DataDirReplacementTest, ReplacingNeedsTheLock) {
 // written and after every durable step of the swap, leaves the old data or
 // the new one whole once the next start has finished what it left.
 TEST_F(DataDirReplacementTest, ACrashAtAnyStepLeavesOneWholeDataDirectory) {
-    constexpr int kCompleted = 99;
     for (int stopAt = 0;; ++stopAt) {
         SCOPED_TRACE(stopAt);
         QTemporaryDir scratch;
@@ -106,34 +136,20 @@ TEST_F(DataDirReplacementTest, ACrashAtAnyStepLeavesOneWholeDataDirectory) {
         for (const auto& [name, bytes] : oldData)
             if (!name.endsWith('/')) writeFile(data + "/" + name, bytes);
 
-        const pid_t child = ::fork();
-        if (child == 0) {
-            platform::DataDirLock held;
-            if (!held.lock(data)) ::_exit(1);
-            platform::DataDirReplacement::afterStep = [stopAt](int step) {
-                if (step == stopAt) ::_exit(0);
-            };
-            platform::DataDirReplacement replacement(held);
-            writeFile(replacement.folder() + "/TP.DBF", "new titles");
-            if (stopAt == 0) ::_exit(0);  // half of the new files written
-            writeFile(replacement.folder() + "/TPDET.DBF", "new surfaces");
-            replacement.commit();
-            ::_exit(kCompleted);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
+        testing_child::ChildProcess child(replaceChild, {data.toStdString(), std::to_string(stopAt)});
+        const testing_child::Status status = child.wait();
+        ASSERT_EQ(status.end, testing_child::Status::End::Exited) << status.describe();
 
         platform::DataDirLock next;
         ASSERT_TRUE(next.lock(data));
         platform::DataDirReplacement::finishInterrupted(next);
         EXPECT_EQ(contentOf(data), stopAt == 0 ? oldData : expectedAfterSwap());
-        EXPECT_EQ(QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Data"});
-        if (WEXITSTATUS(status) == kCompleted) {
+        EXPECT_EQ(QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), dataAndItsLock());
+        if (status.exited(kCompleted)) {
             EXPECT_GT(stopAt, 3);
             break;
         }
-        ASSERT_EQ(WEXITSTATUS(status), 0);
+        ASSERT_TRUE(status.exited(0)) << status.describe();
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/message_dialog.h"
 #include "app/progress_window.h"
+#include "common/test_paths.h"
 #include "exchange/export_dialogs.h"
 #include "exchange/workbook_reader.h"
 #include "titles/annex_lists.h"
@@ -191,7 +192,7 @@ TEST_F(FormExchange, AnExportedAnnexImportsBackWithTheSameLines) {
 TEST_F(FormExchange, TheImportRefreshesTheVillagesAndTheListAndGivesTheFormBack) {
     addLine("Anexa 2A", "ZAVOI", "VECHI", {{"NRCRTA", "40"}});
     openForm();
-    const QString file = QStringLiteral(TERRALOG_FIXTURES) + QStringLiteral("/workbooks/annex_2a.xls");
+    const QString file = QString::fromStdString(testing_paths::fixture("workbooks/annex_2a.xls"));
     answers.openFile(file).message(mrDa).message(mrNu).message(mrOk);
     form->ImportB->click();
     const auto opens = answers.requestsOf(platform::DialogKind::OpenFile);
@@ -216,7 +217,7 @@ TEST_F(FormExchange, TheImportRefreshesTheVillagesAndTheListAndGivesTheFormBack)
 // text, where the dialog's text area alone would cut them.
 TEST_F(FormExchange, ARefusedSheetListsEveryProblem) {
     openForm();
-    answers.openFile(QStringLiteral(TERRALOG_FIXTURES) + QStringLiteral("/workbooks/misfits.xls")).message(mrOk);
+    answers.openFile(QString::fromStdString(testing_paths::fixture("workbooks/misfits.xls"))).message(mrOk);
     form->ImportB->click();
     const QStringList shown = messages();
     ASSERT_EQ(shown.size(), 1);
