@@ -1,6 +1,9 @@
 // The terralog-sql shell, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "common/child_process.h"
 #include "common/test_paths.h"
 #include "sql_fixture.h"
@@ -33,6 +36,10 @@ protected:
         for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
 #endif
         return text;
+    }
+    static std::string read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 };
 
